@@ -1,0 +1,59 @@
+// The emulated handheld: a host folder (the device folder) described by device.ini, whose root\ subfolder is the
+// handheld's file system. Shared by the emulator's RAPI.dll and by the device agent's emulator build, so that
+// both see the same device paths, volumes and free space.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace emu {
+
+// A storage volume: the folder root\<name>, created when missing.
+struct Volume {
+  std::wstring name;
+  uint64_t size = 0;      // capacity in bytes
+  bool readOnly = false;  // creating or writing files and folders fails with ERROR_WRITE_PROTECT
+};
+
+struct DeviceConfig {
+  bool connected = true;    // false: not docked, the init event never fires
+  DWORD answerMs = 200;     // delay before the init event fires
+  HRESULT initResult = 0;   // delivered in hrRapiInit
+  WORD processor = 5;       // wProcessorArchitecture (5 = ARM)
+  uint64_t storeSize = 0;   // main store (object store) size in bytes
+  std::wstring programFiles, personal, desktop, startup;  // device paths of the special folders
+  bool hasFailAfter = false;
+  uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
+  std::vector<Volume> volumes;
+};
+
+// The device folder (absolute, no trailing backslash): RAPI_EMULATOR_DEVICE, a path starting with '/' taken as
+// Z: plus that path; unset or empty, the folder device\ beside the emulator's module, created with the embedded
+// default on first use. Empty on failure.
+std::wstring ResolveDeviceFolder();
+
+// Creates folder\device.ini (the embedded default) and folder\root\ when missing.
+bool EnsureDefaultDevice(const std::wstring& folder);
+
+// Reads folder\device.ini; keys that are missing keep the defaults above. Creates root\ and every volume's
+// folder when missing. False when the ini file cannot be read.
+bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out);
+
+// Maps a device path (\A\B) to its host path (folder\root\A\B). Returns 0, or the Windows CE error code that
+// refuses the path: ERROR_INVALID_PARAMETER for a null or relative path, ERROR_FILENAME_EXCED_RANGE for 260
+// characters or more, ERROR_ACCESS_DENIED for anything that would leave root\ or name a host device.
+// The match is case-insensitive: each existing component is taken with the spelling it has on disk.
+DWORD MapDevicePath(const std::wstring& folder, const wchar_t* devicePath, std::wstring* hostPath);
+
+// The volume that holds a device path (compared without regard to case), or null for the main store.
+const Volume* VolumeOfDevicePath(const DeviceConfig& config, const wchar_t* devicePath);
+
+// Free bytes: a volume's size minus the bytes of the files under it; the main store's size minus the bytes of
+// the files outside every volume. Never below zero.
+uint64_t VolumeFreeBytes(const std::wstring& folder, const DeviceConfig& config, const Volume& volume);
+uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& config);
+
+}  // namespace emu
