@@ -1,0 +1,10 @@
+// The framework in one include: application, windows, dialogs, data exchange, controls and GDI objects.
+#pragma once
+#include "CmdTarget.h"
+#include "Controls.h"
+#include "Dialog.h"
+#include "Gdi.h"
+#include "ScopedHandles.h"
+#include "Text.h"
+#include "WinApp.h"
+#include "Wnd.h"

@@ -1,0 +1,30 @@
+// Owning wrappers for the GDI objects the wizard keeps: fonts and image lists.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "ScopedHandles.h"
+
+class CFont {
+ public:
+  // nPointSize in tenths of a point, converted for the screen as dialogs measure fonts.
+  BOOL CreatePointFont(int nPointSize, const char* faceName);
+  BOOL CreateFontIndirect(const LOGFONTW* logFont);
+  // Fills logFont from the font; false when there is no font.
+  BOOL GetLogFont(LOGFONTW* logFont) const;
+  HFONT GetSafeHandle() const { return m_font.Get(); }
+  operator HFONT() const { return m_font.Get(); }
+
+ private:
+  afx::ScopedFont m_font;
+};
+
+class CImageList {
+ public:
+  // Builds the list from a bitmap strip of the application's resources; crMask is the transparent colour.
+  BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+  HIMAGELIST GetSafeHandle() const { return m_list.Get(); }
+  int GetImageCount() const { return m_list.IsValid() ? ImageList_GetImageCount(m_list.Get()) : 0; }
+
+ private:
+  afx::ScopedImageList m_list;
+};

@@ -1,0 +1,14 @@
+// The program's narrow text is 8-bit ISO 8859-1: every byte is the UTF-16 code unit of the same value.
+// Device paths travel the same way, so a name read from the handheld shows unchanged in a control.
+#pragma once
+#include <string>
+
+namespace afx {
+
+std::wstring Widen(const char* text);
+std::wstring Widen(const std::string& text);
+// Code units above 255 have no narrow form; they become '?'.
+std::string Narrow(const wchar_t* text);
+std::string Narrow(const std::wstring& text);
+
+}  // namespace afx
