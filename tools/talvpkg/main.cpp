@@ -1,0 +1,193 @@
+// talvpkg: builds, lists, verifies and extracts installation packages.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
+#include "build_package.h"
+#include "package_commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using talvpkg::ArchiveSummary;
+
+constexpr int kUsageError = 2;
+
+const char kUsage[] =
+    "usage: talvpkg <command> [options]\n"
+    "\n"
+    "commands:\n"
+    "  build    make a package from a source folder\n"
+    "  list     show a package's flags and entries\n"
+    "  verify   check a package's zlib stream and archive structure\n"
+    "  extract  write a package's files into a folder\n"
+    "\n"
+    "'talvpkg <command> --help' describes a command.\n";
+
+const char kBuildHelp[] =
+    "usage: talvpkg build --product talvenia|fendro [--launcher] -o NAME.pkg SOURCE_DIR\n"
+    "\n"
+    "SOURCE_DIR holds the folders PRG, DOC, WIN and HLP (any of them); every file below one becomes an\n"
+    "entry with that tag and its relative folder. Names must be ISO 8859-1 and valid on Windows; names\n"
+    "and folders at most 259 bytes, at most 65535 files, each under 4 GiB. The package is written only\n"
+    "when all of it succeeds.\n"
+    "\n"
+    "  --product talvenia|fendro  product flag 1 (talvenia) or 0 (fendro)\n"
+    "  --launcher                 launcher installation (flag 1; default 0)\n"
+    "  -o NAME.pkg                the package to write\n";
+
+const char kListHelp[] =
+    "usage: talvpkg list NAME.pkg\n"
+    "\n"
+    "Prints the product, the launcher flag, the entry count, then one line per entry: tag, relative\n"
+    "folder, name and size, separated by tabs.\n";
+
+const char kVerifyHelp[] =
+    "usage: talvpkg verify NAME.pkg\n"
+    "\n"
+    "Checks the zlib stream and the whole archive (counts, lengths, truncation, trailing bytes).\n"
+    "Exit 0 with a one-line summary when sound; exit 1 with the first defect and its offset.\n";
+
+const char kExtractHelp[] =
+    "usage: talvpkg extract NAME.pkg DIR\n"
+    "\n"
+    "Writes every entry to DIR/PRG, DIR/DOC, DIR/WIN or DIR/HLP and its relative folder. Nothing is\n"
+    "written when the package is damaged or holds a path that would leave DIR.\n";
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
+}
+
+int Usage(const char* help) {
+  fputs(help, stderr);
+  return kUsageError;
+}
+
+int Fail(const std::string& message) {
+  fprintf(stderr, "talvpkg: %s\n", message.c_str());
+  return 1;
+}
+
+int Build(const std::vector<std::string>& args) {
+  talvpkg::BuildOptions options;
+  bool productGiven = false;
+  bool outputGiven = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--product" && i + 1 < args.size()) {
+      const std::string& product = args[++i];
+      if (product != "talvenia" && product != "fendro") return Usage(kBuildHelp);
+      options.productA = product == "talvenia";
+      productGiven = true;
+    } else if (args[i] == "--launcher") {
+      options.launcher = true;
+    } else if (args[i] == "-o" && i + 1 < args.size()) {
+      options.output = fs::u8path(args[++i]);
+      outputGiven = true;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return Usage(kBuildHelp);
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (!productGiven || !outputGiven || positional.size() != 1) return Usage(kBuildHelp);
+  options.sourceDir = fs::u8path(positional[0]);
+
+  std::string error;
+  size_t entries = 0;
+  if (!talvpkg::BuildPackage(options, &error, &entries)) return Fail(error);
+  printf("%s: %zu entries\n", options.output.u8string().c_str(), entries);
+  return 0;
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage(kListHelp);
+  std::string defect;
+  if (!talvpkg::ListPackage(fs::u8path(args[0]), stdout, &defect)) {
+    fflush(stdout);
+    return Fail(args[0] + ": " + defect);
+  }
+  return 0;
+}
+
+int Verify(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage(kVerifyHelp);
+  ArchiveSummary summary;
+  std::string defect;
+  if (!talvpkg::VerifyPackage(fs::u8path(args[0]), &summary, &defect)) return Fail(args[0] + ": " + defect);
+  printf("%s: sound; %s, launcher %u, %u entries, %llu bytes of data, %llu bytes decompressed\n",
+         args[0].c_str(), summary.productFlag != 0 ? "talvenia" : "fendro", summary.launcherFlag,
+         summary.entryCount, static_cast<unsigned long long>(summary.dataBytes),
+         static_cast<unsigned long long>(summary.archiveBytes));
+  return 0;
+}
+
+int Extract(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage(kExtractHelp);
+  ArchiveSummary summary;
+  std::string error;
+  if (!talvpkg::ExtractPackage(fs::u8path(args[0]), fs::u8path(args[1]), &summary, &error)) {
+    return Fail(args[0] + ": " + error);
+  }
+  printf("%s: %u entries extracted to %s\n", args[0].c_str(), summary.entryCount, args[1].c_str());
+  return 0;
+}
+
+// The arguments as UTF-8. Windows hands narrow arguments over in the ANSI code page, so they are taken
+// from the wide command line instead.
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  std::vector<std::string> result;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; wide != nullptr && i < count; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], size, nullptr, nullptr);
+    result.push_back(arg);
+  }
+  LocalFree(wide);
+  return result;
+#else
+  return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> all = Utf8Arguments(argc, argv);
+  if (all.size() < 2) return Usage(kUsage);
+  const std::string command = all[1];
+  const std::vector<std::string> args(all.begin() + 2, all.end());
+  struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>&);
+    const char* help;
+  };
+  static const Command kCommands[] = {
+      {"build", Build, kBuildHelp}, {"list", List, kListHelp},
+      {"verify", Verify, kVerifyHelp}, {"extract", Extract, kExtractHelp}};
+  for (const Command& c : kCommands) {
+    if (command != c.name) continue;
+    if (WantsHelp(args)) {
+      fputs(c.help, stdout);
+      return 0;
+    }
+    return c.run(args);
+  }
+  if (command == "--help" || command == "-h" || command == "help") {
+    fputs(kUsage, stdout);
+    return 0;
+  }
+  return Usage(kUsage);
+}

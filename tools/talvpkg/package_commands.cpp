@@ -1,0 +1,142 @@
+#include "package_commands.h"
+
+#include <system_error>
+#include <vector>
+
+#include "archive_format.h"
+#include "file_util.h"
+#include "package_inflater.h"
+#include "text_encoding.h"
+
+namespace talvpkg {
+namespace fs = std::filesystem;
+namespace {
+
+// Decompresses `package` into `archive`, a new temporary file in `tempFolder`, left at its start.
+bool Decompress(const fs::path& package, const fs::path& tempFolder, TempFile* archive, std::string* defect) {
+  UniqueFile source(OpenFile(package, "rb"));
+  if (!source) {
+    *defect = package.u8string() + ": cannot be opened";
+    return false;
+  }
+  if (!archive->Create(tempFolder, defect)) return false;
+  if (!InflateChecked(source.get(), archive->get(), defect)) return false;
+  rewind(archive->get());
+  return true;
+}
+
+// The host path of a tagged entry below `dir`, or false with the reason it cannot be extracted. The
+// installer splits Folder + Name at each backslash; so does this.
+bool EntryHostPath(const talv::ArchiveEntry& entry, const fs::path& dir, fs::path* path, std::string* problem) {
+  const std::string tag = talv::TagCode(entry.folder);
+  bool known = false;
+  for (const char* knownTag : talv::kKnownTags) known = known || tag == knownTag;
+  if (!known) {
+    *problem = "unknown tag [" + Latin1ToUtf8(tag) + "]";
+    return false;
+  }
+  *path = dir / tag;
+  const std::string relative = entry.folder.substr(talv::kTagLength) + entry.name;
+  size_t start = 0;
+  while (true) {
+    const size_t end = relative.find('\\', start);
+    const std::string part = relative.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const std::string why = ComponentProblem(part);
+    if (!why.empty()) {
+      *problem = "\"" + Latin1ToUtf8(entry.folder + entry.name) + "\" holds " + why;
+      return false;
+    }
+    *path /= ArchiveToComponent(part);
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, std::string* defect) {
+  std::error_code ec;
+  fs::create_directories(path.parent_path(), ec);
+  UniqueFile out(OpenFile(path, "wb"));
+  if (!out) {
+    *defect = path.u8string() + ": cannot be created";
+    return false;
+  }
+  unsigned char buffer[16384];
+  while (size > 0) {
+    const size_t want = size < sizeof buffer ? size : sizeof buffer;
+    const size_t got = fread(buffer, 1, want, stream);
+    if (fwrite(buffer, 1, got, out.get()) != got) break;
+    size -= static_cast<uint32_t>(got);
+    if (got < want) return true;  // cut short: the reader reports it
+  }
+  if (size > 0 || !out.Close()) {
+    *defect = path.u8string() + ": cannot be written";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool VerifyPackage(const fs::path& package, ArchiveSummary* summary, std::string* defect) {
+  TempFile archive;
+  return Decompress(package, fs::temp_directory_path(), &archive, defect) &&
+         CheckArchive(archive.get(), nullptr, nullptr, summary, defect);
+}
+
+bool ListPackage(const fs::path& package, FILE* out, std::string* defect) {
+  TempFile archive;
+  if (!Decompress(package, fs::temp_directory_path(), &archive, defect)) return false;
+  ArchiveSummary summary;
+  const auto onHeader = [out](const ArchiveSummary& header) {
+    fprintf(out, "product: %s (%u)\nlauncher: %u\nentries: %u\n",
+            header.productFlag != 0 ? "talvenia" : "fendro", header.productFlag, header.launcherFlag,
+            header.entryCount);
+  };
+  const auto onEntry = [out](const talv::ArchiveEntry& entry, FILE*, std::string*) {
+    const std::string tag = talv::TagCode(entry.folder);
+    const std::string relative = tag.empty() ? entry.folder : entry.folder.substr(talv::kTagLength);
+    fprintf(out, "%s\t%s\t%s\t%u\n", tag.empty() ? "-" : Latin1ToUtf8(tag).c_str(),
+            Latin1ToUtf8(relative).c_str(), Latin1ToUtf8(entry.name).c_str(), entry.dataSize);
+    return VisitResult::kSkip;
+  };
+  return CheckArchive(archive.get(), onHeader, onEntry, &summary, defect);
+}
+
+bool ExtractPackage(const fs::path& package, const fs::path& dir, ArchiveSummary* summary, std::string* error) {
+  const fs::path target = dir.has_filename() ? dir : dir.parent_path();
+  TempFile archive;
+  if (!Decompress(package, FolderOf(target), &archive, error)) return false;
+
+  // First pass: refuse the whole package before a single file is written.
+  uint32_t index = 0;
+  const auto check = [&](const talv::ArchiveEntry& entry, FILE*, std::string* defect) {
+    ++index;
+    fs::path path;
+    std::string problem;
+    if (!talv::TagCode(entry.folder).empty() && !EntryHostPath(entry, target, &path, &problem)) {
+      *defect = "entry " + std::to_string(index) + ": " + problem;
+      return VisitResult::kStop;
+    }
+    return VisitResult::kSkip;
+  };
+  if (!CheckArchive(archive.get(), nullptr, check, summary, error)) return false;
+
+  rewind(archive.get());
+  std::error_code ec;
+  fs::create_directories(target, ec);
+  if (ec) {
+    *error = target.u8string() + ": " + ec.message();
+    return false;
+  }
+  const auto write = [&](const talv::ArchiveEntry& entry, FILE* stream, std::string* defect) {
+    fs::path path;
+    std::string problem;
+    if (talv::TagCode(entry.folder).empty() || !EntryHostPath(entry, target, &path, &problem)) {
+      return VisitResult::kSkip;
+    }
+    return CopyOut(stream, entry.dataSize, path, defect) ? VisitResult::kConsumed : VisitResult::kStop;
+  };
+  return CheckArchive(archive.get(), nullptr, write, summary, error);
+}
+
+}  // namespace talvpkg

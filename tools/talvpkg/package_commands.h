@@ -1,0 +1,26 @@
+// talvpkg list, verify and extract over a package file. Each decompresses the package into a temporary
+// file first and then reads it with the installer's archive reader, so memory stays flat.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "archive_check.h"
+
+namespace talvpkg {
+
+// Checks the zlib stream and the whole archive. False with the first defect and its offset.
+bool VerifyPackage(const std::filesystem::path& package, ArchiveSummary* summary, std::string* defect);
+
+// Prints the flags, the entry count and one line per entry (tag, relative folder, name, size, separated
+// by tabs) to `out`. False with the first defect; the entries before it have been printed.
+bool ListPackage(const std::filesystem::path& package, FILE* out, std::string* defect);
+
+// Writes every tagged entry to dir/TAG/folder/name. The whole package is checked before anything is
+// written: a damaged package, an unknown tag or a name that would leave `dir` or that the host cannot
+// hold is refused with nothing written. Untagged entries are skipped, as the installer does.
+bool ExtractPackage(const std::filesystem::path& package, const std::filesystem::path& dir,
+                    ArchiveSummary* summary, std::string* error);
+
+}  // namespace talvpkg
