@@ -23,16 +23,18 @@ struct DeviceConfig {
   DWORD answerMs = 200;     // delay before the init event fires
   HRESULT initResult = 0;   // delivered in hrRapiInit
   WORD processor = 5;       // wProcessorArchitecture (5 = ARM)
-  uint64_t storeSize = 0;   // main store (object store) size in bytes
-  std::wstring programFiles, personal, desktop, startup;  // device paths of the special folders
+  uint64_t storeSize = 32u << 20;  // main store (object store) size in bytes
+  // Device paths of the special folders.
+  std::wstring programFiles = L"\\Programmi", personal = L"\\Documenti", desktop = L"\\Windows\\Desktop",
+               startup = L"\\Windows\\Avvio";
   bool hasFailAfter = false;
   uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
   std::vector<Volume> volumes;
 };
 
 // The device folder (absolute, no trailing backslash): RAPI_EMULATOR_DEVICE, a path starting with '/' taken as
-// Z: plus that path; unset or empty, the folder device\ beside the emulator's module, created with the embedded
-// default on first use. Empty on failure.
+// Z: plus that path; unset or empty, the folder device\ beside the module that holds this code. A folder
+// without device.ini is created with the embedded default handheld on first use. Empty on failure.
 std::wstring ResolveDeviceFolder();
 
 // Creates folder\device.ini (the embedded default) and folder\root\ when missing.
@@ -43,9 +45,11 @@ bool EnsureDefaultDevice(const std::wstring& folder);
 bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out);
 
 // Maps a device path (\A\B) to its host path (folder\root\A\B). Returns 0, or the Windows CE error code that
-// refuses the path: ERROR_INVALID_PARAMETER for a null or relative path, ERROR_FILENAME_EXCED_RANGE for 260
-// characters or more, ERROR_ACCESS_DENIED for anything that would leave root\ or name a host device.
-// The match is case-insensitive: each existing component is taken with the spelling it has on disk.
+// refuses the path: ERROR_INVALID_PARAMETER for a null or empty path, ERROR_FILENAME_EXCED_RANGE for 260
+// characters or more, ERROR_ACCESS_DENIED for anything but a plain absolute path inside root\ (a relative path,
+// "." or "..", ':', '/', wildcards, control characters, names of host devices such as NUL or COM1, names that
+// end in a dot or a blank). Empty components (doubled or trailing backslashes) are dropped. Names are
+// case-insensitive, as on the host's file system.
 DWORD MapDevicePath(const std::wstring& folder, const wchar_t* devicePath, std::wstring* hostPath);
 
 // The volume that holds a device path (compared without regard to case), or null for the main store.

@@ -1,0 +1,316 @@
+#include "emulated_device.h"
+
+#include <cerrno>
+#include <cwchar>
+
+#include "device_ini.h"
+#include "unique_handle.h"
+
+namespace emu {
+namespace {
+
+constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
+constexpr std::size_t kDevicePathLimit = 260;  // a device path is shorter than this
+
+// The handheld that RAPI.dll creates when no device folder is prepared.
+constexpr char kDefaultIni[] =
+    "; The emulated handheld. Edit freely: RAPI.dll reads this file at every CeRapiInitEx.\r\n"
+    "[device]\r\n"
+    "connected=1            ; 0: not docked\r\n"
+    "answer_ms=200          ; delay before the handheld answers\r\n"
+    "init_result=0          ; negative: the handheld refuses the connection\r\n"
+    "processor=5            ; 5 = ARM\r\n"
+    "store_size=33554432    ; main store in bytes\r\n"
+    "program_files=\\Programmi\r\n"
+    "personal=\\Documenti\r\n"
+    "desktop=\\Windows\\Desktop\r\n"
+    "startup=\\Windows\\Avvio\r\n"
+    "fail_after_bytes=      ; empty: the link never drops\r\n"
+    "\r\n"
+    "[volume:ROMDisk]\r\n"
+    "size=67108864\r\n"
+    "readonly=0\r\n"
+    "\r\n"
+    "[volume:ROMDisk2]\r\n"
+    "size=16777216\r\n"
+    "readonly=0\r\n"
+    "\r\n"
+    "[volume:Storage Card]\r\n"
+    "size=1073741824\r\n"
+    "readonly=0\r\n";
+
+constexpr const wchar_t* kDefaultFolders[] = {L"Windows",  L"Windows\\Desktop", L"Windows\\Avvio",
+                                              L"Programmi", L"Documenti",        L"ROMDisk2",
+                                              L"ROMDisk2\\INI"};
+
+bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+// Host paths near MAX_PATH need the \\?\ form; the names in them are already checked, so nothing needs the
+// normalisation that this form skips.
+std::wstring HostPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(HostPath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateFolderTree(const std::wstring& path) {
+  if (path.empty()) return false;
+  if (IsDirectory(path)) return true;
+  const std::size_t slash = path.find_last_of(L'\\');
+  if (slash != std::wstring::npos && slash > 0 && path[slash - 1] != L':' && path[slash - 1] != L'\\' &&
+      !CreateFolderTree(path.substr(0, slash)))
+    return false;
+  return CreateDirectoryW(HostPath(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
+  UniqueHandle file(CreateFileW(HostPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  bytes->clear();
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes->append(buffer, got);
+  return true;
+}
+
+bool IsReservedDeviceName(const std::wstring& component) {
+  // A host device name keeps its meaning with any extension and letter case: NUL.txt is NUL.
+  std::wstring stem = component.substr(0, component.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
+  for (const wchar_t* name : kNames) {
+    if (EqualNoCase(stem, name)) return true;
+  }
+  if (stem.size() == 4 && (EqualNoCase(stem.substr(0, 3), L"COM") || EqualNoCase(stem.substr(0, 3), L"LPT")))
+    return (stem[3] >= L'0' && stem[3] <= L'9') || stem[3] == 0xB9 || stem[3] == 0xB2 || stem[3] == 0xB3;
+  return false;
+}
+
+bool ComponentAllowed(const std::wstring& component) {
+  if (component.empty() || component == L"." || component == L"..") return false;
+  if (component.back() == L'.' || component.back() == L' ') return false;
+  for (wchar_t c : component) {
+    if (c < 0x20 || std::wcschr(L"<>:\"/|?*", c) != nullptr) return false;
+  }
+  return !IsReservedDeviceName(component);
+}
+
+bool ParseNumber(const std::wstring& text, long long* value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  errno = 0;
+  const bool hex = text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
+  const long long parsed =
+      hex ? static_cast<long long>(std::wcstoull(text.c_str(), &end, 16)) : std::wcstoll(text.c_str(), &end, 10);
+  if (errno != 0 || end == nullptr || *end != L'\0') return false;
+  *value = parsed;
+  return true;
+}
+
+template <typename T>
+void ReadNumber(const IniSection& section, const wchar_t* key, T* field) {
+  const std::wstring* text = FindIniValue(section, key);
+  long long value = 0;
+  if (text != nullptr && ParseNumber(*text, &value)) *field = static_cast<T>(value);
+}
+
+void ReadText(const IniSection& section, const wchar_t* key, std::wstring* field) {
+  const std::wstring* text = FindIniValue(section, key);
+  if (text != nullptr && !text->empty()) *field = *text;
+}
+
+uint64_t BytesUnder(const std::wstring& folder, int depth) {
+  // Deep trees are possible through the host only; stop well before the stack could suffer.
+  if (depth > 64) return 0;
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(HostPath(folder + L"\\*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  uint64_t total = 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // a link leads outside
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      total += BytesUnder(folder + L"\\" + name, depth + 1);
+    else
+      total += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+  return total;
+}
+
+// The device path's components, or the error that refuses it (see MapDevicePath).
+DWORD SplitDevicePath(const wchar_t* devicePath, std::vector<std::wstring>* components) {
+  components->clear();
+  if (devicePath == nullptr || devicePath[0] == L'\0') return ERROR_INVALID_PARAMETER;
+  std::size_t length = 0;
+  while (length < kDevicePathLimit && devicePath[length] != L'\0') ++length;
+  if (length >= kDevicePathLimit) return ERROR_FILENAME_EXCED_RANGE;
+  if (devicePath[0] != L'\\') return ERROR_ACCESS_DENIED;
+  std::wstring current;
+  for (std::size_t i = 1; i <= length; ++i) {
+    if (i < length && devicePath[i] != L'\\') {
+      current.push_back(devicePath[i]);
+      continue;
+    }
+    if (current.empty()) continue;
+    if (!ComponentAllowed(current)) return ERROR_ACCESS_DENIED;
+    components->push_back(current);
+    current.clear();
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::wstring ResolveDeviceFolder() {
+  std::wstring folder;
+  const DWORD needed = GetEnvironmentVariableW(kFolderVariable, nullptr, 0);
+  if (needed > 1) {
+    folder.resize(needed);
+    const DWORD got = GetEnvironmentVariableW(kFolderVariable, &folder[0], needed);
+    folder.resize(got < needed ? got : 0);
+  }
+  if (folder.empty()) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&ResolveDeviceFolder), &module))
+      return std::wstring();
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return std::wstring();
+    folder.assign(path.data(), length);
+    folder = folder.substr(0, folder.find_last_of(L'\\') + 1) + L"device";
+  } else if (folder[0] == L'/') {
+    folder.insert(0, L"Z:");
+  }
+  for (wchar_t& c : folder) {
+    if (c == L'/') c = L'\\';
+  }
+  const DWORD size = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(folder.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return std::wstring();
+  full.resize(length);
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  if (!EnsureDefaultDevice(full)) return std::wstring();
+  return full;
+}
+
+bool EnsureDefaultDevice(const std::wstring& folder) {
+  if (!CreateFolderTree(folder)) return false;
+  const std::wstring ini = folder + L"\\device.ini";
+  UniqueHandle file(CreateFileW(HostPath(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Valid()) {
+    DWORD written = 0;
+    const DWORD size = sizeof kDefaultIni - 1;
+    if (!WriteFile(file.Get(), kDefaultIni, size, &written, nullptr) || written != size) return false;
+    for (const wchar_t* name : kDefaultFolders) CreateFolderTree(folder + L"\\root\\" + name);
+  } else if (GetLastError() != ERROR_FILE_EXISTS) {
+    return false;
+  }
+  return CreateFolderTree(folder + L"\\root");
+}
+
+bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
+  if (out == nullptr) return false;
+  std::string bytes;
+  if (!ReadWholeFile(folder + L"\\device.ini", &bytes)) return false;
+  DeviceConfig config;
+  for (const IniSection& section : ParseIni(DecodeIniText(bytes))) {
+    if (EqualNoCase(section.name, L"device")) {
+      int connected = config.connected ? 1 : 0;
+      ReadNumber(section, L"connected", &connected);
+      config.connected = connected != 0;
+      ReadNumber(section, L"answer_ms", &config.answerMs);
+      ReadNumber(section, L"init_result", &config.initResult);
+      ReadNumber(section, L"processor", &config.processor);
+      ReadNumber(section, L"store_size", &config.storeSize);
+      ReadText(section, L"program_files", &config.programFiles);
+      ReadText(section, L"personal", &config.personal);
+      ReadText(section, L"desktop", &config.desktop);
+      ReadText(section, L"startup", &config.startup);
+      const std::wstring* failAfter = FindIniValue(section, L"fail_after_bytes");
+      long long bytesBeforeDrop = 0;
+      config.hasFailAfter = failAfter != nullptr && ParseNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
+      config.failAfterBytes = config.hasFailAfter ? static_cast<uint64_t>(bytesBeforeDrop) : 0;
+    } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
+      Volume volume;
+      volume.name = section.name.substr(7);
+      while (!volume.name.empty() && volume.name.front() == L' ') volume.name.erase(0, 1);
+      // A name that is not one plain folder name could reach outside root\ or alias another volume.
+      if (!ComponentAllowed(volume.name)) continue;
+      bool duplicate = false;
+      for (const Volume& known : config.volumes) duplicate = duplicate || EqualNoCase(known.name, volume.name);
+      if (duplicate) continue;
+      ReadNumber(section, L"size", &volume.size);
+      int readOnly = 0;
+      ReadNumber(section, L"readonly", &readOnly);
+      volume.readOnly = readOnly != 0;
+      config.volumes.push_back(volume);
+    }
+  }
+  if (!CreateFolderTree(folder + L"\\root")) return false;
+  for (const Volume& volume : config.volumes) CreateFolderTree(folder + L"\\root\\" + volume.name);
+  *out = config;
+  return true;
+}
+
+DWORD MapDevicePath(const std::wstring& folder, const wchar_t* devicePath, std::wstring* hostPath) {
+  std::vector<std::wstring> components;
+  const DWORD error = SplitDevicePath(devicePath, &components);
+  if (error != 0) return error;
+  std::wstring path = folder + L"\\root";
+  for (const std::wstring& component : components) path += L"\\" + component;
+  if (hostPath != nullptr) *hostPath = HostPath(path);
+  return 0;
+}
+
+const Volume* VolumeOfDevicePath(const DeviceConfig& config, const wchar_t* devicePath) {
+  std::vector<std::wstring> components;
+  if (SplitDevicePath(devicePath, &components) != 0 || components.empty()) return nullptr;
+  for (const Volume& volume : config.volumes) {
+    if (EqualNoCase(volume.name, components[0])) return &volume;
+  }
+  return nullptr;
+}
+
+uint64_t VolumeFreeBytes(const std::wstring& folder, const DeviceConfig& config, const Volume& volume) {
+  const uint64_t used = BytesUnder(folder + L"\\root\\" + volume.name, 0);
+  return used >= volume.size ? 0 : volume.size - used;
+}
+
+uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& config) {
+  const std::wstring root = folder + L"\\root";
+  uint64_t used = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(HostPath(root + L"\\*").c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        used += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        continue;
+      }
+      bool isVolume = false;
+      for (const Volume& volume : config.volumes) isVolume = isVolume || EqualNoCase(volume.name, name);
+      if (!isVolume) used += BytesUnder(root + L"\\" + name, 1);
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+  }
+  return used >= config.storeSize ? 0 : config.storeSize - used;
+}
+
+}  // namespace emu

@@ -1,0 +1,177 @@
+// The file functions of the emulated handheld: device paths mapped into the device folder's root\, volumes
+// with their capacity and write protection, and a link that may drop in the middle of a write.
+#include "rapi.h"
+#include "rapi_link.h"
+
+using emu::Link;
+using emu::OpenObject;
+using emu::SetCeError;
+
+namespace {
+
+constexpr DWORD kReadAccess = GENERIC_READ | GENERIC_ALL | FILE_READ_DATA;
+constexpr DWORD kWriteAccess = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
+// Only plain attributes reach the host: flags such as overlapped I/O or delete-on-close would change what the
+// handle does.
+constexpr DWORD kPlainAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY;
+
+bool Exists(const std::wstring& hostPath) { return GetFileAttributesW(hostPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Whether opening a file this way would create or change anything on a write-protected volume.
+bool WouldModify(bool canWrite, DWORD disposition, const std::wstring& hostPath) {
+  if (canWrite) return true;
+  if (disposition == OPEN_EXISTING) return false;
+  if (disposition == OPEN_ALWAYS) return !Exists(hostPath);
+  return true;
+}
+
+template <typename T>
+T Fail(DWORD error, T result) {
+  SetCeError(error);
+  return result;
+}
+
+// Bytes by which writing count bytes at the file's current position makes it grow.
+bool GrowthOfWrite(HANDLE file, DWORD count, uint64_t* growth) {
+  LARGE_INTEGER position = {}, size = {}, zero = {};
+  if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT) || !GetFileSizeEx(file, &size)) return false;
+  const uint64_t end = static_cast<uint64_t>(position.QuadPart) + count;
+  *growth = end > static_cast<uint64_t>(size.QuadPart) ? end - static_cast<uint64_t>(size.QuadPart) : 0;
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return INVALID_HANDLE_VALUE;
+  std::wstring hostPath;
+  const DWORD pathError = emu::MapDevicePath(link.Folder(), lpFileName, &hostPath);
+  if (pathError != 0) return Fail(pathError, INVALID_HANDLE_VALUE);
+  if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+
+  OpenObject object;
+  object.canRead = (dwDesiredAccess & kReadAccess) != 0;
+  object.canWrite = (dwDesiredAccess & kWriteAccess) != 0;
+  object.area = link.AreaOf(lpFileName);
+  if (link.AreaReadOnly(object.area) && WouldModify(object.canWrite, dwCreationDisposition, hostPath))
+    return Fail(ERROR_WRITE_PROTECT, INVALID_HANDLE_VALUE);
+
+  DWORD attributes = dwFlagsAndAttributes & kPlainAttributes;
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+  const DWORD access = (object.canRead ? GENERIC_READ : 0) | (object.canWrite ? GENERIC_WRITE : 0);
+  const DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, dwCreationDisposition, attributes,
+                                nullptr));
+  if (!object.file.Valid()) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS &&
+                       (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
+  link.ForgetFreeSpace();
+  SetCeError(existed ? ERROR_ALREADY_EXISTS : 0);
+  return link.Add(std::move(object));
+}
+
+BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                       LPOVERLAPPED lpOverlapped) {
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  OpenObject* object = link.Find(hFile);
+  if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!object->canRead) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  DWORD got = 0;
+  if (!ReadFile(object->file.Get(), lpBuffer, nNumberOfBytesToRead, &got, nullptr)) return Fail(GetLastError(), FALSE);
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = got;
+  SetCeError(0);
+  return TRUE;
+}
+
+BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                        LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  OpenObject* object = link.Find(hFile);
+  if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!object->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (nNumberOfBytesToWrite == 0) {
+    SetCeError(0);
+    return TRUE;
+  }
+
+  const uint64_t beforeDrop = link.BytesBeforeDrop();
+  const bool drops = nNumberOfBytesToWrite > beforeDrop;
+  // A dropping link still delivers the bytes up to its limit, as a real cable pulled mid-transfer would.
+  const DWORD count = drops ? static_cast<DWORD>(beforeDrop) : nNumberOfBytesToWrite;
+  uint64_t growth = 0;
+  if (!GrowthOfWrite(object->file.Get(), count, &growth)) return Fail(GetLastError(), FALSE);
+  if (growth > link.FreeBytes(object->area)) {
+    if (drops) link.Drop();
+    return Fail(drops ? emu::kErrorNoLink : static_cast<DWORD>(ERROR_DISK_FULL), FALSE);
+  }
+  DWORD written = 0;
+  const BOOL ok = count == 0 || WriteFile(object->file.Get(), lpBuffer, count, &written, nullptr);
+  const DWORD writeError = ok ? 0 : GetLastError();
+  link.CountWritten(written);
+  link.Consume(object->area, growth);
+  if (drops) {
+    link.Drop();
+    return Fail(emu::kErrorNoLink, FALSE);
+  }
+  if (!ok) return Fail(writeError, FALSE);
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = written;
+  SetCeError(0);
+  return TRUE;
+}
+
+BOOL WINAPI CeCloseHandle(HANDLE hObject) {
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  if (!link.Remove(hObject)) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  SetCeError(0);
+  return TRUE;
+}
+
+BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  std::wstring hostPath;
+  const DWORD pathError = emu::MapDevicePath(link.Folder(), lpFileName, &hostPath);
+  if (pathError != 0) return Fail(pathError, FALSE);
+  if (link.AreaReadOnly(link.AreaOf(lpFileName))) return Fail(ERROR_WRITE_PROTECT, FALSE);
+  if (!DeleteFileW(hostPath.c_str())) return Fail(GetLastError(), FALSE);
+  link.ForgetFreeSpace();
+  SetCeError(0);
+  return TRUE;
+}
+
+BOOL WINAPI CeCreateDirectory(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  std::wstring hostPath;
+  const DWORD pathError = emu::MapDevicePath(link.Folder(), lpPathName, &hostPath);
+  if (pathError != 0) return Fail(pathError, FALSE);
+  // An existing name is reported before write protection, so that a caller walking down a protected volume's
+  // existing folders sees them as existing.
+  if (Exists(hostPath)) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+  if (link.AreaReadOnly(link.AreaOf(lpPathName))) return Fail(ERROR_WRITE_PROTECT, FALSE);
+  if (!CreateDirectoryW(hostPath.c_str(), nullptr)) return Fail(GetLastError(), FALSE);
+  SetCeError(0);
+  return TRUE;
+}
+
+}  // extern "C"

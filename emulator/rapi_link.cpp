@@ -1,0 +1,161 @@
+#include "rapi_link.h"
+
+#include <utility>
+
+namespace emu {
+namespace {
+
+thread_local DWORD t_ceError = 0;
+
+// What CeRapiInitEx answers while a link is already set up.
+constexpr HRESULT kAlreadyInitialised = static_cast<HRESULT>(0x80041001);
+
+}  // namespace
+
+void SetCeError(DWORD error) { t_ceError = error; }
+DWORD CeError() { return t_ceError; }
+
+struct Link::Answer {
+  Link* link;
+  uint64_t generation;
+  DWORD delayMs;
+  HRESULT result;
+  RAPIINIT* target;
+  HANDLE event;
+  HANDLE cancel;
+};
+
+Link& Link::Instance() {
+  static Link link;
+  return link;
+}
+
+bool Link::Usable() {
+  if (initialised_ && answered_ && !dropped_) return true;
+  SetCeError(kErrorNoLink);
+  return false;
+}
+
+int Link::AreaOf(const wchar_t* devicePath) const {
+  const Volume* volume = VolumeOfDevicePath(config_, devicePath);
+  return volume == nullptr ? kMainStore : static_cast<int>(volume - config_.volumes.data());
+}
+
+HANDLE Link::Add(OpenObject object) {
+  const uintptr_t handle = nextHandle_;
+  nextHandle_ += 4;
+  objects_.emplace(handle, std::move(object));
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+OpenObject* Link::Find(HANDLE handle) {
+  auto found = objects_.find(reinterpret_cast<uintptr_t>(handle));
+  return found == objects_.end() ? nullptr : &found->second;
+}
+
+bool Link::Remove(HANDLE handle) { return objects_.erase(reinterpret_cast<uintptr_t>(handle)) != 0; }
+
+uint64_t Link::FreeBytes(int area) {
+  auto known = freeBytes_.find(area);
+  if (known != freeBytes_.end()) return known->second;
+  const uint64_t free = area == kMainStore ? MainStoreFreeBytes(folder_, config_)
+                                           : VolumeFreeBytes(folder_, config_, config_.volumes[area]);
+  freeBytes_[area] = free;
+  return free;
+}
+
+void Link::Consume(int area, uint64_t bytes) {
+  const uint64_t free = FreeBytes(area);
+  freeBytes_[area] = bytes >= free ? 0 : free - bytes;
+}
+
+uint64_t Link::BytesBeforeDrop() const {
+  if (!config_.hasFailAfter) return UINT64_MAX;
+  return bytesWritten_ >= config_.failAfterBytes ? 0 : config_.failAfterBytes - bytesWritten_;
+}
+
+void Link::Drop() {
+  dropped_ = true;
+  objects_.clear();
+}
+
+DWORD WINAPI Link::AnswerThread(void* context) {
+  Answer* answer = static_cast<Answer*>(context);
+  if (WaitForSingleObject(answer->cancel, answer->delayMs) == WAIT_TIMEOUT) {
+    bool current = false;
+    {
+      std::lock_guard<std::mutex> lock(answer->link->mutex_);
+      current = answer->link->initialised_ && answer->link->generation_ == answer->generation;
+      if (current) {
+        answer->target->hrRapiInit = answer->result;
+        answer->link->answered_ = SUCCEEDED(answer->result);
+      }
+    }
+    // CeRapiUninit waits for this thread before it closes the event, so the handle is still open here.
+    if (current) SetEvent(answer->event);
+  }
+  delete answer;
+  return 0;
+}
+
+HRESULT Link::Init(RAPIINIT* init) {
+  if (init == nullptr) return E_INVALIDARG;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (initialised_) return kAlreadyInitialised;
+  SetCeError(0);
+  // The handheld is described afresh at every connection: a test docks or undocks it between two.
+  const std::wstring folder = ResolveDeviceFolder();
+  DeviceConfig config;
+  if (folder.empty() || !LoadDeviceConfig(folder, &config)) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+
+  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event.Valid() || !cancel.Valid()) return E_OUTOFMEMORY;
+  UniqueHandle thread;
+  if (config.connected) {
+    Answer* answer = new Answer{this, generation_ + 1, config.answerMs, config.initResult, init, event.Get(),
+                                cancel.Get()};
+    thread.Reset(CreateThread(nullptr, 0, &Link::AnswerThread, answer, 0, nullptr));
+    if (!thread.Valid()) {
+      delete answer;
+      return E_OUTOFMEMORY;
+    }
+  }
+  ++generation_;
+  initialised_ = true;
+  answered_ = false;
+  dropped_ = false;
+  folder_ = folder;
+  config_ = config;
+  bytesWritten_ = 0;
+  objects_.clear();
+  freeBytes_.clear();
+  init->heRapiInit = event.Get();
+  event_ = std::move(event);
+  cancel_ = std::move(cancel);
+  answerThread_ = std::move(thread);
+  return S_OK;
+}
+
+HRESULT Link::Uninit() {
+  UniqueHandle event, cancel, thread;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialised_) return E_FAIL;
+    ++generation_;
+    initialised_ = false;
+    answered_ = false;
+    dropped_ = false;
+    objects_.clear();  // every handle of the link ends with it
+    freeBytes_.clear();
+    event = std::move(event_);
+    cancel = std::move(cancel_);
+    thread = std::move(answerThread_);
+  }
+  // Outside the lock: a pending answer takes the lock before it gives up.
+  if (cancel.Valid()) SetEvent(cancel.Get());
+  if (thread.Valid()) WaitForSingleObject(thread.Get(), INFINITE);
+  return S_OK;
+}
+
+}  // namespace emu

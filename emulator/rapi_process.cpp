@@ -1,0 +1,161 @@
+// Programs started on the emulated handheld: each start is recorded in processes.log in the device folder, and
+// a program built for the host itself (the device agent's emulator build) really runs, with the device folder
+// in RAPI_EMULATOR_DEVICE so that it works on the same handheld.
+#include <string>
+#include <vector>
+
+#include "rapi.h"
+#include "rapi_link.h"
+
+using emu::Link;
+using emu::SetCeError;
+using emu::UniqueHandle;
+
+namespace {
+
+constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+  return bytes;
+}
+
+bool AppendToLog(const std::wstring& folder, const std::wstring& image, const std::wstring& commandLine) {
+  UniqueHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+  if (!log.Valid()) return false;
+  const std::string line = Utf8(image) + "\t" + Utf8(commandLine) + "\r\n";
+  DWORD written = 0;
+  return WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+         written == line.size();
+}
+
+// The machine type of a PE executable (not a DLL), or 0 for anything else.
+WORD ExecutableMachine(const std::wstring& hostPath) {
+  UniqueHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return 0;
+  IMAGE_DOS_HEADER dos = {};
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos || dos.e_magic != IMAGE_DOS_SIGNATURE ||
+      dos.e_lfanew < 0 || dos.e_lfanew > (1 << 20))
+    return 0;
+  LARGE_INTEGER offset = {};
+  offset.QuadPart = dos.e_lfanew;
+  DWORD signature = 0;
+  IMAGE_FILE_HEADER header = {};
+  if (!SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN) ||
+      !ReadFile(file.Get(), &signature, sizeof signature, &got, nullptr) || got != sizeof signature ||
+      signature != IMAGE_NT_SIGNATURE || !ReadFile(file.Get(), &header, sizeof header, &got, nullptr) ||
+      got != sizeof header || (header.Characteristics & IMAGE_FILE_DLL) != 0 ||
+      (header.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE) == 0)
+    return 0;
+  return header.Machine;
+}
+
+WORD HostMachine() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&HostMachine), &self);
+  const auto* base = reinterpret_cast<const BYTE*>(self);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew)->FileHeader.Machine;
+}
+
+// This process's environment with RAPI_EMULATOR_DEVICE naming the device folder.
+std::vector<wchar_t> EnvironmentFor(const std::wstring& folder) {
+  std::vector<wchar_t> block;
+  const std::wstring prefix = std::wstring(kFolderVariable) + L"=";
+  if (wchar_t* strings = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
+      if (CompareStringOrdinal(entry, static_cast<int>(prefix.size()), prefix.c_str(),
+                               static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL)
+        continue;
+      block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+    }
+    FreeEnvironmentStringsW(strings);
+  }
+  const std::wstring own = prefix + folder;
+  block.insert(block.end(), own.c_str(), own.c_str() + own.size() + 1);
+  block.push_back(L'\0');
+  return block;
+}
+
+// Starts the program without waiting for it. The program's command line is its quoted path, then a blank and
+// the caller's command line when there is one: everything after the first blank that follows the closing quote
+// is what the handheld would hand to the program.
+bool StartHostProgram(const std::wstring& folder, const std::wstring& hostImage, const std::wstring& arguments,
+                      DWORD* processId, DWORD* threadId) {
+  std::wstring commandLine = L"\"" + hostImage + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back(L'\0');
+  std::vector<wchar_t> environment = EnvironmentFor(folder);
+  const std::wstring directory = hostImage.substr(0, hostImage.find_last_of(L'\\'));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(hostImage.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.data(), directory.c_str(), &startup, &started))
+    return false;
+  UniqueHandle process(started.hProcess), thread(started.hThread);
+  *processId = started.dwProcessId;
+  *threadId = started.dwThreadId;
+  return true;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpCommandLine,
+                                       LPSECURITY_ATTRIBUTES lpProcessAttributes,
+                                       LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
+                                       DWORD dwCreationFlags, LPVOID lpEnvironment, LPWSTR lpCurrentDirectory,
+                                       LPSTARTUPINFOW lpStartupInfo, LPPROCESS_INFORMATION lpProcessInformation) {
+  if (lpProcessInformation != nullptr) *lpProcessInformation = PROCESS_INFORMATION{};
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  if (!link.Usable()) return FALSE;
+  std::wstring hostImage;
+  const DWORD pathError = emu::MapDevicePath(link.Folder(), lpApplicationName, &hostImage);
+  if (pathError != 0) {
+    SetCeError(pathError);
+    return FALSE;
+  }
+  const DWORD attributes = GetFileAttributesW(hostImage.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetCeError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  // Bounded, so that an unterminated buffer cannot run on.
+  std::wstring arguments;
+  for (std::size_t i = 0; lpCommandLine != nullptr && lpCommandLine[i] != L'\0' && i < 32767; ++i)
+    arguments.push_back(lpCommandLine[i]);
+  if (!AppendToLog(link.Folder(), lpApplicationName, arguments)) {
+    SetCeError(GetLastError());
+    return FALSE;
+  }
+
+  static DWORD s_nextId = 0x1000;
+  DWORD processId = s_nextId += 4, threadId = s_nextId += 4;
+  if (ExecutableMachine(hostImage) == HostMachine() &&
+      !StartHostProgram(link.Folder(), hostImage, arguments, &processId, &threadId)) {
+    SetCeError(GetLastError());
+    return FALSE;
+  }
+  // Whatever the program does on the disk, the next free-space figure is measured again.
+  link.ForgetFreeSpace();
+  if (lpProcessInformation != nullptr) {
+    lpProcessInformation->hProcess = link.Add(emu::OpenObject{});
+    lpProcessInformation->hThread = link.Add(emu::OpenObject{});
+    lpProcessInformation->dwProcessId = processId;
+    lpProcessInformation->dwThreadId = threadId;
+  }
+  SetCeError(0);
+  return TRUE;
+}
