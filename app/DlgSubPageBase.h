@@ -1,0 +1,35 @@
+// The base of every wizard page: a child dialog that the frame creates, places, enters, questions and
+// leaves in one uniform way. Enter and Escape never act on the page itself: they go to the frame.
+#pragma once
+#include <string>
+#include "Afx.h"
+#include "InstallerState.h"
+
+class CDlgWizardInstaller;
+
+class CDlgSubPageBase : public CDialog {
+ public:
+  CDlgSubPageBase(UINT nTemplateID, CWnd* pParent);
+  ~CDlgSubPageBase() override;
+
+  UINT GetTemplateID() const { return m_nTemplateID; }
+  void SetState(InstallerState* pState) { m_pState = pState; }
+  // The frame that hosts this page.
+  CDlgWizardInstaller* GetWizard() const;
+  // Default name of the product folder on the handheld, from the package beside the program and the flags.
+  std::string GetDefaultFolderName() const;
+
+  virtual void OnEnterPage();
+  virtual bool CanLeavePage();
+  virtual void OnLeavePage();
+
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+
+  UINT m_nTemplateID;
+  InstallerState* m_pState = nullptr;
+
+  DECLARE_MESSAGE_MAP()
+};

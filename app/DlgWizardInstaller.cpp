@@ -1,0 +1,228 @@
+#include "DlgWizardInstaller.h"
+
+#include "DlgSubPageBase.h"
+#include "PageFactory.h"
+#include "pages/DlgSubPageInstallation.h"
+#include "rapi.h"
+#include "device_path_win.h"
+#include "resource.h"
+
+namespace {
+const char* const kStepTexts[kPageCount] = {
+    "Benvenuto", "Licenza", "Connessione", "Destinazione", "Riepilogo", "Installazione", "Fine installazione",
+};
+constexpr int kImageStepAhead = 1;
+constexpr int kImageStepReached = 2;
+
+// Marks a page switch as running for as long as the object lives.
+class SwitchGuard {
+ public:
+  explicit SwitchGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~SwitchGuard() { m_flag = false; }
+  SwitchGuard(const SwitchGuard&) = delete;
+  SwitchGuard& operator=(const SwitchGuard&) = delete;
+
+ private:
+  bool& m_flag;
+};
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
+  ON_BN_CLICKED(IDC_BACK, &CDlgWizardInstaller::OnBack)
+  ON_BN_CLICKED(IDC_CANCEL_BUTTON, &CDlgWizardInstaller::OnCancelButton)
+  ON_BN_CLICKED(IDC_NEXT, &CDlgWizardInstaller::OnNext)
+  ON_MESSAGE(WM_INSTALLATION_FINISHED, &CDlgWizardInstaller::OnInstallationFinished)
+END_MESSAGE_MAP()
+
+CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INSTALLER, pParent) {
+  AfxInitRichEdit();
+  m_hIcon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  m_fontSteps.CreatePointFont(100, "Arial");
+  LOGFONTW logFont = {};
+  m_fontSteps.GetLogFont(&logFont);
+  logFont.lfHeight = 20;
+  logFont.lfWeight = 600;
+  m_fontStepsTitle.CreateFontIndirect(&logFont);
+  m_imlSteps.Create(IDB_STEPS, 16, 1, RGB(255, 255, 255));
+}
+
+CDlgWizardInstaller::~CDlgWizardInstaller() {
+  delete m_pCurrentPage;
+  m_pCurrentPage = nullptr;
+  DeleteTempFiles();
+}
+
+void CDlgWizardInstaller::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_HEADER, m_stcHeader);
+  DDX_Control(pDX, IDC_STEPS_TITLE, m_stcStepsTitle);
+  DDX_Control(pDX, IDC_PAGE_AREA, m_stcPageArea);
+  DDX_Control(pDX, IDC_STEPS, m_lstSteps);
+  DDX_Control(pDX, IDC_NEXT, m_btnNext);
+  DDX_Control(pDX, IDC_CANCEL_BUTTON, m_btnCancel);
+  DDX_Control(pDX, IDC_BACK, m_btnBack);
+}
+
+BOOL CDlgWizardInstaller::OnInitDialog() {
+  CDialog::OnInitDialog();
+  InitStepList();
+  PreparePackage();
+  ShowPage(kPageWelcome);
+  m_hHeaderBitmap.Reset(::LoadBitmapA(AfxGetInstanceHandle(),
+                                      MAKEINTRESOURCEA(m_state.m_bProductA ? IDB_BANNER_TALVENIA : IDB_BANNER_FENDRO)));
+  m_stcHeader.SetBitmap(m_hHeaderBitmap.Get());
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  return TRUE;
+}
+
+void CDlgWizardInstaller::InitStepList() {
+  RECT client = {};
+  m_lstSteps.GetClientRect(&client);
+  int rowHeight = (client.bottom - client.top) / kPageCount;
+  m_stcStepsTitle.SetFont(&m_fontStepsTitle, TRUE);
+  m_lstSteps.SetFont(&m_fontSteps, TRUE);
+  m_lstSteps.SetImageList(&m_imlSteps, LVSIL_SMALL);
+  m_lstSteps.SetBkColor(RGB(255, 255, 255));
+  for (int i = 0; i < kPageCount; ++i)
+    m_lstSteps.InsertItem(i, kStepTexts[i], i == kPageWelcome ? kImageStepReached : kImageStepAhead);
+  for (int i = 0; i < kPageCount; ++i) {
+    POINT position = {};
+    m_lstSteps.GetItemPosition(i, &position);
+    m_lstSteps.SetItemPosition(i, POINT{position.x + 10, i * rowHeight + 10});
+  }
+}
+
+bool CDlgWizardInstaller::ShowPage(int n) {
+  if (n == m_nCurrentPage || n < 0 || n >= kPageCount) return false;
+  m_pCurrentPage = CreateWizardPage(n, this);
+  if (m_pCurrentPage == nullptr) return false;
+
+  RECT area = {};
+  m_stcPageArea.GetWindowRect(&area);
+  ScreenToClient(&area);
+  if (m_pCurrentPage->m_hWnd == nullptr) m_pCurrentPage->Create(m_pCurrentPage->GetTemplateID(), this);
+  m_pCurrentPage->MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  m_pCurrentPage->ShowWindow(SW_SHOW);
+  m_pCurrentPage->SetState(&m_state);
+  ++m_nPageVisit;
+  m_nCurrentPage = n;  // before the hook: the installation page starts its worker from OnEnterPage
+  m_pCurrentPage->OnEnterPage();
+  UpdateButtons();
+  UpdateStepList();
+  return true;
+}
+
+void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
+  if (m_pCurrentPage == nullptr) return;
+  CDlgSubPageBase* page = m_pCurrentPage;
+  if (callLeaveHook) page->OnLeavePage();
+  page->DestroyWindow();
+  m_pCurrentPage = nullptr;
+  delete page;
+}
+
+void CDlgWizardInstaller::GoToPage(int n) {
+  if (n >= kPageCount || n == m_nCurrentPage) return;
+  SwitchGuard guard(m_bSwitchingPage);
+  DestroyCurrentPage(true);
+  if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
+  ShowPage(n);
+}
+
+void CDlgWizardInstaller::OnNext() {
+  if (m_bSwitchingPage) return;
+  if (m_nCurrentPage == kPageEndInstall) {
+    DeleteDeviceAgent();
+    CDialog::OnOK();
+    return;
+  }
+  if (m_pCurrentPage != nullptr && m_pCurrentPage->CanLeavePage()) GoToPage(m_nCurrentPage + 1);
+}
+
+void CDlgWizardInstaller::OnBack() {
+  if (m_bSwitchingPage || IsInstallationRunning()) return;
+  SwitchGuard guard(m_bSwitchingPage);
+  DestroyCurrentPage(true);
+  if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
+  ShowPage(m_nCurrentPage - 1);
+}
+
+void CDlgWizardInstaller::OnCancelButton() {
+  if (m_bSwitchingPage) return;
+  if (m_nCurrentPage == kPageInstallation) {
+    AskToInterruptInstallation();
+    return;
+  }
+  const char* question = m_state.m_bProductA ? "Sei sicuro di voler annullare l'installazione di Talvenia?"
+                                             : "Sei sicuro di voler annullare l'installazione di Fendro?";
+  if (MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  DeleteDeviceAgent();
+  CDialog::OnCancel();
+}
+
+bool CDlgWizardInstaller::IsInstallationRunning() const {
+  if (m_nCurrentPage != kPageInstallation || m_pCurrentPage == nullptr) return false;
+  return static_cast<const CDlgSubPageInstallation*>(m_pCurrentPage)->IsRunning();
+}
+
+void CDlgWizardInstaller::AskToInterruptInstallation() {
+  const unsigned visit = m_nPageVisit;
+  int answer = MessageBox("Sei sicuro di voler interrompere la copia dei file sul palmare?", kCaptionQuestion,
+                          MB_YESNO | MB_ICONQUESTION);
+  // The worker may have finished, and the frame moved on, while the question was open.
+  if (answer != IDYES || visit != m_nPageVisit || !IsInstallationRunning()) return;
+  static_cast<CDlgSubPageInstallation*>(m_pCurrentPage)->StartOrInterruptInstallation();
+}
+
+void CDlgWizardInstaller::OnOK() {
+  if (m_bSwitchingPage || IsInstallationRunning()) return;
+  CDialog::OnOK();
+}
+
+void CDlgWizardInstaller::OnCancel() {
+  if (IsInstallationRunning()) {
+    AskToInterruptInstallation();
+    return;
+  }
+  CDialog::OnCancel();
+}
+
+LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
+  if (wParam == InstallCompleted) {
+    GoToPage(kPageEndInstall);
+  } else {
+    SetInstallRunning(false);
+    GoToPage(kPageDestination);
+  }
+  return 0;
+}
+
+void CDlgWizardInstaller::SetInstallRunning(bool running) {
+  m_btnBack.ShowWindow(running ? SW_HIDE : SW_SHOW);
+  m_btnNext.ShowWindow(running ? SW_HIDE : SW_SHOW);
+  m_btnCancel.SetWindowText(running ? "Interrompi" : "Annulla");
+}
+
+void CDlgWizardInstaller::UpdateButtons() {
+  const int n = m_nCurrentPage;
+  m_btnNext.SetWindowText(n == kPageReadyToInstall ? "Installa" : n == kPageEndInstall ? "Fine" : "Avanti >");
+  if (n != kPageInstallation) m_btnBack.ShowWindow(n > kPageWelcome ? SW_SHOW : SW_HIDE);
+  if (n == kPageEndInstall) {
+    m_btnNext.ShowWindow(SW_SHOW);
+    m_btnCancel.EnableWindow(FALSE);
+    m_btnCancel.SetWindowText("Annulla");
+    m_btnBack.EnableWindow(FALSE);
+  }
+}
+
+void CDlgWizardInstaller::UpdateStepList() {
+  for (int i = 0; i < kPageCount; ++i)
+    m_lstSteps.SetItemImage(i, i <= m_nCurrentPage ? kImageStepReached : kImageStepAhead);
+}
+
+void CDlgWizardInstaller::DeleteDeviceAgent() {
+  wchar_t path[talv::kDevicePathUnits];
+  talv::DevicePathToWide(kDeviceAgentPath, path);
+  CeDeleteFile(path);
+}
