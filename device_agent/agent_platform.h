@@ -49,7 +49,7 @@ public:
     virtual void FindClose(PlatformSearch* search) = 0;
 
     // GetDiskFreeSpaceEx: false when the query fails (the figures are then meaningless).
-    virtual bool GetDiskFreeSpace(const char16_t* path, FreeSpace* space) = 0;
+    virtual bool QueryFreeSpace(const char16_t* path, FreeSpace* space) = 0;
 };
 
 }  // namespace agent

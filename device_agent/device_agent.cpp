@@ -89,7 +89,7 @@ void EncodeDouble(double value, unsigned char (&bytes)[8]) {
 // plausible amount of free space.
 double FreeMegabytesOf(Platform& platform, const char16_t* volumeName) {
     FreeSpace space;
-    if (!platform.GetDiskFreeSpace(volumeName, &space)) return kFreeSpaceUnknownMegabytes;
+    if (!platform.QueryFreeSpace(volumeName, &space)) return kFreeSpaceUnknownMegabytes;
     return static_cast<double>(space.totalFreeBytes) / 1024.0 / 1024.0;
 }
 

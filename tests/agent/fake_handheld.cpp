@@ -99,7 +99,7 @@ void FakeHandheld::FindClose(agent::PlatformSearch* search) {
     --openSearches;
 }
 
-bool FakeHandheld::GetDiskFreeSpace(const char16_t* path, agent::FreeSpace* space) {
+bool FakeHandheld::QueryFreeSpace(const char16_t* path, agent::FreeSpace* space) {
     queriedPaths.emplace_back(path);
     for (const RootEntry& entry : root) {
         if (entry.name != path) continue;

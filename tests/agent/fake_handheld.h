@@ -46,7 +46,7 @@ public:
     bool FindNext(agent::PlatformSearch* search, agent::FindRecord* record) override;
     void FindClose(agent::PlatformSearch* search) override;
 
-    bool GetDiskFreeSpace(const char16_t* path, agent::FreeSpace* space) override;
+    bool QueryFreeSpace(const char16_t* path, agent::FreeSpace* space) override;
 
 private:
     struct Stream {
