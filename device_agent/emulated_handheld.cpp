@@ -34,7 +34,10 @@ bool SameNameIgnoringCase(const std::wstring& left, const std::wstring& right) {
 
 }  // namespace
 
+// Only the emulator starts this program, and it always names the device folder. Run by hand without it, the
+// agent does nothing rather than invent a device folder beside itself.
 EmulatedHandheld::EmulatedHandheld() {
+    if (GetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", nullptr, 0) <= 1) return;
     folder_ = emu::ResolveDeviceFolder();
     ready_ = !folder_.empty() && emu::LoadDeviceConfig(folder_, &config_);
 }

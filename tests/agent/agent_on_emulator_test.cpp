@@ -155,6 +155,18 @@ TEST_F(AgentOnEmulator, SwitchWritesNothingWhereTheEntryCannotGo) {
     }
 }
 
+TEST(AgentWithoutEmulator, WritesNothingWithoutADeviceFolder) {
+    ScratchDevice sandbox;
+    const std::wstring copy = sandbox.folder() + L"\\TalveniaGDFS.exe";
+    ASSERT_TRUE(CopyFileW(AgentPath().c_str(), copy.c_str(), FALSE));
+    for (const wchar_t* arguments : {L"", L"-talvspec"}) {
+        EXPECT_EQ(agent_test::RunAgent(copy, arguments, L""), 0) << "[" << Narrow(arguments) << "]";
+        EXPECT_EQ(GetFileAttributesW((sandbox.folder() + L"\\device").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "a device folder appeared beside the program";
+        EXPECT_TRUE(sandbox.RootNames().empty());
+    }
+}
+
 // The vendor's build and ours carry the same icon: group 101 with a 32x32 and a 16x16 image in 16 colours,
 // in a program of the GUI subsystem (no console appears on the handheld or the PC).
 TEST(AgentProgram, IsAGuiProgramWithItsSixteenColourIcons) {

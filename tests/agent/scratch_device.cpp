@@ -109,11 +109,15 @@ std::vector<std::wstring> ScratchDevice::RootNames() const {
 }
 
 long ScratchDevice::Run(const std::wstring& agentPath, const std::wstring& arguments) const {
+    return RunAgent(agentPath, arguments, folder_);
+}
+
+long RunAgent(const std::wstring& agentPath, const std::wstring& arguments, const std::wstring& deviceFolder) {
     std::wstring commandLine = L"\"" + agentPath + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back(0);
-    SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", folder_.c_str());
+    SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", deviceFolder.empty() ? nullptr : deviceFolder.c_str());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

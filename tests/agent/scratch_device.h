@@ -39,4 +39,7 @@ private:
 
 std::string Narrow(const std::wstring& text);
 
+// Runs the agent as above with RAPI_EMULATOR_DEVICE set to `deviceFolder`, or unset when it is empty.
+long RunAgent(const std::wstring& agentPath, const std::wstring& arguments, const std::wstring& deviceFolder);
+
 }  // namespace agent_test
