@@ -20,6 +20,9 @@ class CDlgWizardInstaller : public CDialog {
   // Services for the pages.
   bool CheckDeviceConnection();
   bool CopyFileToDevice(FILE* source, uint32_t byteCount, const char* devicePath);
+  // The handheld's error code behind the last failed CopyFileToDevice of the calling thread (the close that
+  // follows a failed write would otherwise overwrite it).
+  static uint32_t GetLastCopyError();
   std::string GetTempPackagePath(bool compressed) const;
   void SetInstallRunning(bool running);
 

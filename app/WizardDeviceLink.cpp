@@ -9,6 +9,14 @@ namespace {
 constexpr DWORD kConnectionTimeoutMs = 5000;
 constexpr uint32_t kTransferChunk = 4096;
 
+// Per thread: the destination page copies the agent on the interface thread, the installation on its worker.
+thread_local uint32_t t_lastCopyError = 0;
+
+bool CopyFailed(uint32_t deviceError) {
+  t_lastCopyError = deviceError;
+  return false;
+}
+
 DWORD TickNow() { return ::GetTickCount(); }
 void RestoreWaitCursor() {
   if (CWinApp* app = AfxGetApp(); app != nullptr) app->RestoreWaitCursor();
@@ -35,12 +43,15 @@ bool CDlgWizardInstaller::CheckDeviceConnection() {
   return connected;
 }
 
+uint32_t CDlgWizardInstaller::GetLastCopyError() { return t_lastCopyError; }
+
 bool CDlgWizardInstaller::CopyFileToDevice(FILE* source, uint32_t byteCount, const char* devicePath) {
+  t_lastCopyError = 0;
   wchar_t path[talv::kDevicePathUnits];
-  if (!talv::DevicePathToWide(devicePath, path)) return false;  // 260 characters or more: refused up front
+  if (!talv::DevicePathToWide(devicePath, path)) return CopyFailed(ERROR_FILENAME_EXCED_RANGE);  // 260+ characters
   HANDLE file = CeCreateFile(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                              nullptr);
-  if (file == INVALID_HANDLE_VALUE || file == nullptr) return false;
+  if (file == INVALID_HANDLE_VALUE || file == nullptr) return CopyFailed(CeGetLastError());
   if (source == nullptr) {
     CeCloseHandle(file);
     return true;
@@ -55,8 +66,10 @@ bool CDlgWizardInstaller::CopyFileToDevice(FILE* source, uint32_t byteCount, con
     DWORD written = 0;
     // A short write is a failed write: the device file would silently miss bytes.
     if (!CeWriteFile(file, buffer, static_cast<DWORD>(n), &written, nullptr) || written != n) {
+      uint32_t deviceError = CeGetLastError();
+      if (deviceError == 0) deviceError = ERROR_WRITE_FAULT;  // a short write reports no error of its own
       CeCloseHandle(file);
-      return false;
+      return CopyFailed(deviceError);
     }
   }
   CeCloseHandle(file);

@@ -1,12 +1,18 @@
 #include "DlgSubPageInstallation.h"
 
+#include "DlgWizardInstaller.h"
+#include "Text.h"
+#include "WizardMessages.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CDlgSubPageInstallation, CDlgSubPageBase)
 END_MESSAGE_MAP()
 
-CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent) : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
+CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent)
+    : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
 
+// Runs while the frame handles the worker's report, so the thread handle is released exactly then; the
+// worker is still inside its send and touches nothing of the page afterwards.
 CDlgSubPageInstallation::~CDlgSubPageInstallation() = default;
 
 void CDlgSubPageInstallation::DoDataExchange(CDataExchange* pDX) {
@@ -16,10 +22,52 @@ void CDlgSubPageInstallation::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_LOG, m_strLog);
 }
 
-void CDlgSubPageInstallation::OnEnterPage() {}
+void CDlgSubPageInstallation::OnEnterPage() { StartOrInterruptInstallation(); }
 
 bool CDlgSubPageInstallation::CanLeavePage() { return true; }
 
 void CDlgSubPageInstallation::OnLeavePage() {}
 
-void CDlgSubPageInstallation::StartOrInterruptInstallation() {}
+void CDlgSubPageInstallation::StartOrInterruptInstallation() {
+  // Once started, a worker belongs to this page until its report ends the page: a request that comes
+  // after its last check (m_bRunning already cleared) must not start a second one.
+  if (m_bRunning || m_bWorkerStarted) {
+    m_bInterruptRequested = true;
+    return;
+  }
+  m_edtLog.SetWindowText("");
+  m_bInterruptRequested = false;
+  CDlgWizardInstaller* wizard = GetWizard();
+  wizard->SetInstallRunning(true);
+  m_hWizard = wizard->GetSafeHwnd();
+
+  m_bRunning = true;
+  m_bWorkerStarted = true;
+  m_hWorkerThread.Reset(::CreateThread(nullptr, 0, &CDlgSubPageInstallation::InstallThreadProc, this, 0, nullptr));
+  if (!m_hWorkerThread.IsValid()) {
+    // No worker will report: report the failure in its place, once the frame has finished showing the page.
+    m_bRunning = false;
+    MessageBox("Impossibile avviare l'installazione.", kCaptionError, MB_OK | MB_ICONERROR);
+    ::PostMessageW(m_hWizard, WM_INSTALLATION_FINISHED, InstallFailed, 0);
+  }
+}
+
+DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
+  auto* page = static_cast<CDlgSubPageInstallation*>(pParam);
+  const HWND wizard = page->m_hWizard;
+  const int result = InstallWorker(page);
+  // The frame leaves the page, and deletes it, before this send returns.
+  ::SendMessageW(wizard, WM_INSTALLATION_FINISHED, static_cast<WPARAM>(result), 0);
+  return static_cast<DWORD>(result);
+}
+
+void CDlgSubPageInstallation::AppendToLog(const std::string& text) {
+  // The caret follows each insertion, so the texts accumulate at the end of the log.
+  m_edtLog.SetSel(-1, -1);
+  m_edtLog.SendMessage(EM_SCROLLCARET);
+  m_edtLog.ReplaceSel(text.c_str(), FALSE);
+}
+
+void CDlgSubPageInstallation::ShowWorkerMessage(const std::string& text, const char* caption, UINT type) {
+  MessageBox(text.c_str(), caption, type);
+}

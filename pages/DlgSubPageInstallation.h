@@ -1,9 +1,20 @@
 // The installation step: a worker thread copies every entry of the package archive onto the handheld, with
 // a progress bar and a log; the frame's "Interrompi" asks it to stop before the next entry.
+//
+// The worker touches the page's controls only by sending them messages, makes every device call of the
+// installation, and reports its result to the frame with WM_INSTALLATION_FINISHED, sent synchronously: the
+// frame destroys the page while handling it, and the worker touches nothing of the page afterwards.
 #pragma once
+#include <windows.h>
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include "DlgSubPageBase.h"
+
+namespace talv {
+class PackageArchiveReader;
+struct ArchiveBases;
+}  // namespace talv
 
 class CDlgSubPageInstallation : public CDlgSubPageBase {
  public:
@@ -14,12 +25,19 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   bool CanLeavePage() override;
   void OnLeavePage() override;
 
-  // Starts the worker, or asks the running one to stop before its next entry.
+  // Starts the worker, or asks the running one to stop before its next entry. A page starts one worker in
+  // its life: a request that comes after the worker's last check only sets the flag.
   void StartOrInterruptInstallation();
-  bool IsRunning() const { return m_bRunning.load(); }
+  // True from the worker's start until the frame has handled its report (which ends the page), so the
+  // wizard cannot close under a worker that has not yet reported.
+  bool IsRunning() const { return m_bWorkerStarted; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
+
+  // Runs on the worker thread; returns InstallCompleted, InstallInterrupted or InstallFailed.
+  static int InstallWorker(CDlgSubPageInstallation* page);
+  static DWORD WINAPI InstallThreadProc(LPVOID pParam);
 
   CEdit m_edtLog;
   CProgressCtrl m_prgProgress;
@@ -29,4 +47,18 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   afx::ScopedKernelHandle m_hWorkerThread;
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  // The worker's steps, between opening the archive and the final step.
+  int CopyArchive(FILE* archive, const talv::ArchiveBases& bases);
+  int CopyEntries(talv::PackageArchiveReader& reader, FILE* archive, const talv::ArchiveBases& bases);
+  void StartInstalledProduct(const std::string& installFolder);
+  int ReportDamagedArchive();
+
+  // Worker-side views of the page's controls and message boxes.
+  void AppendToLog(const std::string& text);
+  void ShowWorkerMessage(const std::string& text, const char* caption, UINT type);
+
+  bool m_bWorkerStarted = false;  // user-interface thread only
+  HWND m_hWizard = nullptr;       // the frame that receives the report, taken when the worker starts
 };
