@@ -52,9 +52,13 @@ bool EntryHostPath(const talv::ArchiveEntry& entry, const fs::path& dir, fs::pat
   }
 }
 
-bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, std::string* defect) {
-  std::error_code ec;
-  fs::create_directories(path.parent_path(), ec);
+bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, fs::path* lastFolder, std::string* defect) {
+  // Entries come sorted by folder, so most need no folder check at all.
+  if (path.parent_path() != *lastFolder) {
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    *lastFolder = path.parent_path();
+  }
   UniqueFile out(OpenFile(path, "wb"));
   if (!out) {
     *defect = path.u8string() + ": cannot be created";
@@ -128,13 +132,14 @@ bool ExtractPackage(const fs::path& package, const fs::path& dir, ArchiveSummary
     *error = target.u8string() + ": " + ec.message();
     return false;
   }
+  fs::path lastFolder;
   const auto write = [&](const talv::ArchiveEntry& entry, FILE* stream, std::string* defect) {
     fs::path path;
     std::string problem;
     if (talv::TagCode(entry.folder).empty() || !EntryHostPath(entry, target, &path, &problem)) {
       return VisitResult::kSkip;
     }
-    return CopyOut(stream, entry.dataSize, path, defect) ? VisitResult::kConsumed : VisitResult::kStop;
+    return CopyOut(stream, entry.dataSize, path, &lastFolder, defect) ? VisitResult::kConsumed : VisitResult::kStop;
   };
   return CheckArchive(archive.get(), nullptr, write, summary, error);
 }

@@ -19,7 +19,7 @@ int TagIndex(const std::string& name) {
 
 // Walks one tag folder; `relative` is the archive form of the folder below the tag, with trailing
 // backslash.
-bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& relative,
+bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& relative, size_t maxEntries,
                    std::vector<SourceFile>* files, std::string* error) {
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
@@ -38,7 +38,7 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
         *error = path.u8string() + ": links to folders are not followed";
         return false;
       }
-      if (!CollectFolder(path, tagIndex, relative + name + "\\", files, error)) return false;
+      if (!CollectFolder(path, tagIndex, relative + name + "\\", maxEntries, files, error)) return false;
       continue;
     }
     if (!fs::is_regular_file(status)) {
@@ -65,8 +65,9 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
       return false;
     }
     files->push_back(std::move(file));
-    if (files->size() > talv::kMaxEntryCount) {
-      *error = "more than 65535 files: a package holds at most 65535 entries";
+    if (files->size() > maxEntries) {
+      *error = "more than " + std::to_string(maxEntries) + " files: a package holds at most " +
+               std::to_string(maxEntries) + " entries";
       return false;
     }
   }
@@ -79,7 +80,8 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
 
 }  // namespace
 
-bool CollectSourceFiles(const fs::path& sourceDir, std::vector<SourceFile>* files, std::string* error) {
+bool CollectSourceFiles(const fs::path& sourceDir, std::vector<SourceFile>* files, std::string* error,
+                        size_t maxEntries) {
   files->clear();
   std::error_code ec;
   if (!fs::is_directory(sourceDir, ec)) {
@@ -94,7 +96,7 @@ bool CollectSourceFiles(const fs::path& sourceDir, std::vector<SourceFile>* file
       *error = it->path().u8string() + ": only the folders PRG, DOC, WIN and HLP may stand in the source folder";
       return false;
     }
-    if (!CollectFolder(it->path(), tagIndex, std::string(), files, error)) return false;
+    if (!CollectFolder(it->path(), tagIndex, std::string(), maxEntries, files, error)) return false;
   }
   if (ec) {
     *error = sourceDir.u8string() + ": " + ec.message();

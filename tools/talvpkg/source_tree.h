@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "archive_format.h"
+
 namespace talvpkg {
 
 struct SourceFile {
@@ -19,8 +21,8 @@ struct SourceFile {
 // Collects every file below the tag folders of `sourceDir`, sorted by tag, folder and name (archive
 // bytes). False, with `error` naming the culprit, for anything a package cannot hold: an unknown
 // top-level folder or a file at top level, names the handheld cannot store, text over 259 bytes, files
-// of 4 GiB or more, more than 65,535 files.
+// of 4 GiB or more, more than `maxEntries` files (65,535, the most an archive can count).
 bool CollectSourceFiles(const std::filesystem::path& sourceDir, std::vector<SourceFile>* files,
-                        std::string* error);
+                        std::string* error, size_t maxEntries = talv::kMaxEntryCount);
 
 }  // namespace talvpkg
