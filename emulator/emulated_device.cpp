@@ -99,7 +99,7 @@ bool ComponentAllowed(const std::wstring& component) {
   if (component.empty() || component == L"." || component == L"..") return false;
   if (component.back() == L'.' || component.back() == L' ') return false;
   for (wchar_t c : component) {
-    if (c < 0x20 || std::wcschr(L"<>:\"/|?*", c) != nullptr) return false;
+    if (c < 0x20 || std::wcschr(L"<>:\"/\\|?*", c) != nullptr) return false;
   }
   return !IsReservedDeviceName(component);
 }
@@ -241,10 +241,11 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       ReadText(section, L"personal", &config.personal);
       ReadText(section, L"desktop", &config.desktop);
       ReadText(section, L"startup", &config.startup);
-      const std::wstring* failAfter = FindIniValue(section, L"fail_after_bytes");
-      long long bytesBeforeDrop = 0;
-      config.hasFailAfter = failAfter != nullptr && ParseNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
-      config.failAfterBytes = config.hasFailAfter ? static_cast<uint64_t>(bytesBeforeDrop) : 0;
+      if (const std::wstring* failAfter = FindIniValue(section, L"fail_after_bytes")) {
+        long long bytesBeforeDrop = 0;
+        config.hasFailAfter = ParseNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
+        config.failAfterBytes = config.hasFailAfter ? static_cast<uint64_t>(bytesBeforeDrop) : 0;
+      }
     } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
       Volume volume;
       volume.name = section.name.substr(7);
