@@ -3,8 +3,10 @@
 //   talv_dialog_screenshots.exe <output folder>
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -72,7 +74,7 @@ void FillStepList(HWND frame, int current) {
     item.iItem = i;
     item.pszText = const_cast<wchar_t*>(steps[i]);
     item.iImage = i <= current ? 2 : 1;
-    ListView_InsertItem(list, &item);
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   for (int i = 0; i < 7; ++i) {
     POINT p;
@@ -80,6 +82,21 @@ void FillStepList(HWND frame, int current) {
     POINT moved{p.x + 10, i * (client.bottom / 7) + 10};
     SendMessageW(list, LVM_SETITEMPOSITION32, i, reinterpret_cast<LPARAM>(&moved));
   }
+}
+
+struct ByteSource {
+  const char* next;
+  size_t left;
+};
+
+DWORD CALLBACK FeedBytes(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* written) {
+  auto* source = reinterpret_cast<ByteSource*>(cookie);
+  size_t n = source->left < static_cast<size_t>(capacity) ? source->left : static_cast<size_t>(capacity);
+  memcpy(buffer, source->next, n);
+  source->next += n;
+  source->left -= n;
+  *written = static_cast<LONG>(n);
+  return 0;
 }
 
 std::string LicenseText() {
@@ -113,8 +130,14 @@ int main(int argc, char** argv) {
     MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&area), 2);
     MoveWindow(page, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
     if (pages[index] == IDD_PAGE_LICENSE) {
+      // Through the RTF reader: Wine's rich edit shows EM_REPLACESEL text as it is, codes and all.
       std::string rtf = LicenseText();
-      SendDlgItemMessageA(page, IDC_LICENSE_TEXT, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(rtf.c_str()));
+      ByteSource source{rtf.c_str(), rtf.size()};
+      EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, FeedBytes};
+      SendDlgItemMessageA(page, IDC_LICENSE_TEXT, EM_STREAMIN, SF_RTF | SFF_SELECTION,
+                          reinterpret_cast<LPARAM>(&stream));
+      SendDlgItemMessageA(page, IDC_LICENSE_TEXT, EM_SETSEL, 0, 0);
+      SendDlgItemMessageA(page, IDC_LICENSE_TEXT, EM_SCROLLCARET, 0, 0);
     }
     if (pages[index] == IDD_PAGE_INSTALLATION) {
       SetDlgItemTextW(page, IDC_LOG, L"Copia di Talvenia.exe\r\nCopia di rome.map\r\n");
