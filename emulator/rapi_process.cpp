@@ -17,8 +17,8 @@ constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   if (size <= 0) return std::string();
   std::string bytes(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
@@ -43,8 +43,8 @@ WORD ExecutableMachine(const std::wstring& hostPath) {
   if (!file.Valid()) return 0;
   IMAGE_DOS_HEADER dos = {};
   DWORD got = 0;
-  if (!ReadFile(file.Get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos || dos.e_magic != IMAGE_DOS_SIGNATURE ||
-      dos.e_lfanew < 0 || dos.e_lfanew > (1 << 20))
+  if (!ReadFile(file.Get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos ||
+      dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 || dos.e_lfanew > (1 << 20))
     return 0;
   LARGE_INTEGER offset = {};
   offset.QuadPart = dos.e_lfanew;
@@ -74,8 +74,8 @@ std::vector<wchar_t> EnvironmentFor(const std::wstring& folder) {
   const std::wstring prefix = std::wstring(kFolderVariable) + L"=";
   if (wchar_t* strings = GetEnvironmentStringsW()) {
     for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
-      if (CompareStringOrdinal(entry, static_cast<int>(prefix.size()), prefix.c_str(),
-                               static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL)
+      if (CompareStringOrdinal(entry, static_cast<int>(prefix.size()), prefix.c_str(), static_cast<int>(prefix.size()),
+                               TRUE) == CSTR_EQUAL)
         continue;
       block.insert(block.end(), entry, entry + wcslen(entry) + 1);
     }

@@ -12,8 +12,8 @@ namespace {
 class EmulatorFiles : public EmulatorTest {
  protected:
   HANDLE Open(const wchar_t* path, DWORD access, DWORD disposition) {
-    return CeCreateFile(path, access, access == GENERIC_READ ? FILE_SHARE_READ : FILE_SHARE_WRITE, nullptr,
-                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CeCreateFile(path, access, access == GENERIC_READ ? FILE_SHARE_READ : FILE_SHARE_WRITE, nullptr, disposition,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   std::string ReadDevice(const wchar_t* path) {
     HANDLE file = Open(path, GENERIC_READ, OPEN_EXISTING);
@@ -42,21 +42,34 @@ TEST_F(EmulatorFiles, ReportsWindowsCeErrorCodes) {
     std::function<bool()> call;
     DWORD error;
   } cases[] = {
-      {"open a missing file", [&] { return Open(L"\\missing.txt", GENERIC_READ, OPEN_EXISTING) != INVALID_HANDLE_VALUE; }, ERROR_FILE_NOT_FOUND},
+      {"open a missing file",
+       [&] { return Open(L"\\missing.txt", GENERIC_READ, OPEN_EXISTING) != INVALID_HANDLE_VALUE; },
+       ERROR_FILE_NOT_FOUND},
       {"create under a missing folder", [&] { return PutFile(L"\\No\\file.txt", "x"); }, ERROR_PATH_NOT_FOUND},
-      {"create a folder under a missing one", [&] { return CeCreateDirectory(L"\\No\\Sub", nullptr) != FALSE; }, ERROR_PATH_NOT_FOUND},
-      {"create an existing folder", [&] { return CeCreateDirectory(L"\\programmi", nullptr) != FALSE; }, ERROR_ALREADY_EXISTS},
-      {"create a volume's folder", [&] { return CeCreateDirectory(L"\\Card", nullptr) != FALSE; }, ERROR_ALREADY_EXISTS},
+      {"create a folder under a missing one", [&] { return CeCreateDirectory(L"\\No\\Sub", nullptr) != FALSE; },
+       ERROR_PATH_NOT_FOUND},
+      {"create an existing folder", [&] { return CeCreateDirectory(L"\\programmi", nullptr) != FALSE; },
+       ERROR_ALREADY_EXISTS},
+      {"create a volume's folder", [&] { return CeCreateDirectory(L"\\Card", nullptr) != FALSE; },
+       ERROR_ALREADY_EXISTS},
       {"a path of 260 characters", [&] { return PutFile(tooLong.c_str(), "x"); }, ERROR_FILENAME_EXCED_RANGE},
-      {"a folder of 260 characters", [&] { return CeCreateDirectory(tooLong.c_str(), nullptr) != FALSE; }, ERROR_FILENAME_EXCED_RANGE},
+      {"a folder of 260 characters", [&] { return CeCreateDirectory(tooLong.c_str(), nullptr) != FALSE; },
+       ERROR_FILENAME_EXCED_RANGE},
       {"write a file on a protected volume", [&] { return PutFile(L"\\ROM\\new.txt", "x"); }, ERROR_WRITE_PROTECT},
-      {"open a protected file for writing", [&] { return Open(L"\\rom\\app.exe", GENERIC_WRITE, OPEN_EXISTING) != INVALID_HANDLE_VALUE; }, ERROR_WRITE_PROTECT},
-      {"write test on a protected volume", [&] { return Open(L"\\ROM\\Test.dat", GENERIC_WRITE, OPEN_ALWAYS) != INVALID_HANDLE_VALUE; }, ERROR_WRITE_PROTECT},
-      {"a folder on a protected volume", [&] { return CeCreateDirectory(L"\\ROM\\PROGRAM", nullptr) != FALSE; }, ERROR_WRITE_PROTECT},
+      {"open a protected file for writing",
+       [&] { return Open(L"\\rom\\app.exe", GENERIC_WRITE, OPEN_EXISTING) != INVALID_HANDLE_VALUE; },
+       ERROR_WRITE_PROTECT},
+      {"write test on a protected volume",
+       [&] { return Open(L"\\ROM\\Test.dat", GENERIC_WRITE, OPEN_ALWAYS) != INVALID_HANDLE_VALUE; },
+       ERROR_WRITE_PROTECT},
+      {"a folder on a protected volume", [&] { return CeCreateDirectory(L"\\ROM\\PROGRAM", nullptr) != FALSE; },
+       ERROR_WRITE_PROTECT},
       {"delete on a protected volume", [&] { return CeDeleteFile(L"\\ROM\\app.exe") != FALSE; }, ERROR_WRITE_PROTECT},
       {"delete a missing file", [&] { return CeDeleteFile(L"\\missing.txt") != FALSE; }, ERROR_FILE_NOT_FOUND},
-      {"a null path", [&] { return Open(nullptr, GENERIC_READ, OPEN_EXISTING) != INVALID_HANDLE_VALUE; }, ERROR_INVALID_PARAMETER},
-      {"an unknown disposition", [&] { return Open(L"\\x.txt", GENERIC_WRITE, 9) != INVALID_HANDLE_VALUE; }, ERROR_INVALID_PARAMETER},
+      {"a null path", [&] { return Open(nullptr, GENERIC_READ, OPEN_EXISTING) != INVALID_HANDLE_VALUE; },
+       ERROR_INVALID_PARAMETER},
+      {"an unknown disposition", [&] { return Open(L"\\x.txt", GENERIC_WRITE, 9) != INVALID_HANDLE_VALUE; },
+       ERROR_INVALID_PARAMETER},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(c.call()) << c.what;
@@ -71,14 +84,31 @@ TEST_F(EmulatorFiles, ReportsWindowsCeErrorCodes) {
 TEST_F(EmulatorFiles, RefusesEveryWayOutOfTheRoot) {
   ASSERT_TRUE(CeCreateDirectory(L"\\Inside", nullptr));
   const wchar_t* const paths[] = {
-      L"\\..\\escaped.txt",        L"\\Inside\\..\\..\\escaped.txt", L"\\Inside\\..\\escaped.txt",
-      L"\\.\\escaped.txt",         L"C:\\escaped.txt",               L"\\C:\\escaped.txt",
-      L"\\Inside\\x:stream",       L"/escaped.txt",                  L"\\Inside/../../escaped.txt",
-      L"escaped.txt",              L"..\\escaped.txt",               L"\\NUL",
-      L"\\Inside\\con.txt",        L"\\COM1",                        L"\\lpt9.log",
-      L"\\Inside\\escaped.txt.",   L"\\Inside\\escaped.txt ",        L"\\Inside\\*.txt",
-      L"\\Inside\\a?b",            L"\\Inside\\a\"b",                L"\\Inside\\a|b",
-      L"\\Inside\\a\x01" L"b",     L"\\\\?\\C:\\escaped.txt",        L"\\\\.\\C:\\escaped.txt",
+      L"\\..\\escaped.txt",
+      L"\\Inside\\..\\..\\escaped.txt",
+      L"\\Inside\\..\\escaped.txt",
+      L"\\.\\escaped.txt",
+      L"C:\\escaped.txt",
+      L"\\C:\\escaped.txt",
+      L"\\Inside\\x:stream",
+      L"/escaped.txt",
+      L"\\Inside/../../escaped.txt",
+      L"escaped.txt",
+      L"..\\escaped.txt",
+      L"\\NUL",
+      L"\\Inside\\con.txt",
+      L"\\COM1",
+      L"\\lpt9.log",
+      L"\\Inside\\escaped.txt.",
+      L"\\Inside\\escaped.txt ",
+      L"\\Inside\\*.txt",
+      L"\\Inside\\a?b",
+      L"\\Inside\\a\"b",
+      L"\\Inside\\a|b",
+      L"\\Inside\\a\x01"
+      L"b",
+      L"\\\\?\\C:\\escaped.txt",
+      L"\\\\.\\C:\\escaped.txt",
   };
   for (const wchar_t* path : paths) {
     EXPECT_EQ(Open(path, GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << path;
@@ -117,8 +147,8 @@ TEST_F(EmulatorFiles, RefusesBadHandlesAndArguments) {
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   char buffer[8];
   DWORD count = 99;
-  for (HANDLE bad : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345),
-                     GetCurrentProcess()}) {
+  for (HANDLE bad :
+       {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345), GetCurrentProcess()}) {
     EXPECT_FALSE(CeReadFile(bad, buffer, sizeof buffer, &count, nullptr));
     EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     EXPECT_EQ(count, 0u);

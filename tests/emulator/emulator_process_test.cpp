@@ -43,8 +43,8 @@ TEST_F(EmulatorPrograms, RecordsEveryStartInProcessesLog) {
 
 TEST_F(EmulatorPrograms, RunsAHostProgramWithTheDeviceFolder) {
   ASSERT_TRUE(CeCreateDirectory(L"\\Windows", nullptr));
-  ASSERT_TRUE(CopyFileW(BesideThisTest(L"emulator_marker_program.exe").c_str(), Root(L"\\Windows\\Marker.exe").c_str(),
-                        FALSE));
+  ASSERT_TRUE(
+      CopyFileW(BesideThisTest(L"emulator_marker_program.exe").c_str(), Root(L"\\Windows\\Marker.exe").c_str(), FALSE));
   PROCESS_INFORMATION process = {};
   ASSERT_TRUE(CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               nullptr, &process))
@@ -73,7 +73,8 @@ TEST_F(EmulatorPrograms, ReportsTheHandheldsFolders) {
   const struct {
     int csidl;
     const wchar_t* path;
-  } folders[] = {{0x26, L"\\Programmi"}, {0x10, L"\\Windows\\Desktop"}, {0x07, L"\\Windows\\Avvio"}, {0x05, L"\\Documenti"}};
+  } folders[] = {
+      {0x26, L"\\Programmi"}, {0x10, L"\\Windows\\Desktop"}, {0x07, L"\\Windows\\Avvio"}, {0x05, L"\\Documenti"}};
   for (const auto& folder : folders) {
     wchar_t buffer[MAX_PATH] = L"stale";
     EXPECT_EQ(CeGetSpecialFolderPath(folder.csidl, MAX_PATH, buffer), wcslen(folder.path)) << folder.csidl;
@@ -91,8 +92,9 @@ TEST_F(EmulatorPrograms, ReportsTheHandheldsFolders) {
 
 TEST_F(EmulatorPrograms, ReadsTheProcessorAndMissingKeysFromTheIni) {
   CeRapiUninit();
-  WriteIni("[device]\r\nprocessor=0\r\nanswer_ms=0\r\n[volume:..]\r\nsize=1\r\n[volume:a\\b]\r\nsize=1\r\n"
-           "[volume:Card]\r\nsize=0x1000\r\n[volume:CARD]\r\nsize=9\r\n");
+  WriteIni(
+      "[device]\r\nprocessor=0\r\nanswer_ms=0\r\n[volume:..]\r\nsize=1\r\n[volume:a\\b]\r\nsize=1\r\n"
+      "[volume:Card]\r\nsize=0x1000\r\n[volume:CARD]\r\nsize=9\r\n");
   ASSERT_EQ(Connect(device_.Path()), S_OK);
   SYSTEM_INFO system = {};
   CeGetSystemInfo(&system);

@@ -23,6 +23,7 @@ int main() {
   WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
   CloseHandle(file);
   // Renamed when complete, so that the test never reads half a file.
-  MoveFileW((std::wstring(folder) + L"\\root\\marker.tmp").c_str(), (std::wstring(folder) + L"\\root\\marker.txt").c_str());
+  MoveFileW((std::wstring(folder) + L"\\root\\marker.tmp").c_str(),
+            (std::wstring(folder) + L"\\root\\marker.txt").c_str());
   return 0;
 }
