@@ -43,8 +43,9 @@ const TemplateSpec& FrameTemplate() {
       {
           BitmapStatic(IDC_HEADER, IDB_BANNER_TALVENIA, 0, 0, 427, 37),
           {IDC_STEPS_TITLE, L"Static", L"Fasi d'installazione", kStaticMask, kBase | SS_CENTER, 5, 43, 103, 14},
-          {IDC_STEPS, L"SysListView32", L"", kBaseMask | LVS_TYPEMASK | WS_BORDER | WS_TABSTOP,
-           kBase | LVS_SMALLICON | WS_BORDER | WS_TABSTOP, 5, 60, 103, 204},
+          // The frame owns the image list: the list view must not destroy it as well.
+          {IDC_STEPS, L"SysListView32", L"", kBaseMask | LVS_TYPEMASK | LVS_SHAREIMAGELISTS | WS_BORDER | WS_TABSTOP,
+           kBase | LVS_SMALLICON | LVS_SHAREIMAGELISTS | WS_BORDER | WS_TABSTOP, 5, 60, 103, 204},
           {IDC_PAGE_AREA, L"Static", L"", kStaticMask, WS_CHILD | SS_BLACKRECT, 114, 43, 306, 202},
           // None of the three is a default push button: Enter must not press Next on its own.
           PushButton(IDC_BACK, L"< Indietro", 255, 250, 50, 14),
