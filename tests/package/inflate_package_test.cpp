@@ -59,7 +59,9 @@ TEST(InflatePackageTest, CodesAndOutput) {
     ASSERT_TRUE(talv::StreamSize(archive.get(), &size)) << c.what;
     rewind(archive.get());
     std::string written(static_cast<size_t>(size), '\0');
-    if (size > 0) ASSERT_EQ(fread(&written[0], 1, written.size(), archive.get()), written.size()) << c.what;
+    if (size > 0) {
+      ASSERT_EQ(fread(&written[0], 1, written.size(), archive.get()), written.size()) << c.what;
+    }
     if (c.expectedCode == 0) {
       EXPECT_TRUE(written == c.expectedArchive) << c.what << ": " << written.size() << " bytes written, "
                                                << c.expectedArchive.size() << " expected";
@@ -88,11 +90,13 @@ TEST(InflatePackageTest, FileStreamFailuresGiveMinusOne) {
     ByteFile readOnlyDestination(dir, "", "rb");  // every write fails
     EXPECT_EQ(InflatePackage(source.get(), readOnlyDestination.get()), -1) << "write error";
   }
+#ifndef _WIN32  // the Windows runtime reports a read from a write-only stream as end of file
   {
     ByteFile writeOnlySource(dir, package, "ab");  // every read fails
     ByteFile archive(dir, "", "w+b");
     EXPECT_EQ(InflatePackage(writeOnlySource.get(), archive.get()), -1) << "read error";
   }
+#endif
 }
 
 }  // namespace

@@ -29,12 +29,12 @@ TEST(TalvpkgBuildTest, RefusesWhatAPackageCannotHold) {
       {"unknown top-level folder", {"PRG/ok", "EXTRA/f"}, "only the folders PRG, DOC, WIN and HLP"},
       {"lower-case tag folder", {"prg/f"}, "only the folders PRG, DOC, WIN and HLP"},
       {"file at top level", {"readme.txt"}, "only the folders PRG, DOC, WIN and HLP"},
-      {"folder over 259 bytes", {deep}, "folder (with its tag) is over 259 bytes"},
       {"character outside ISO 8859-1", {"PRG/\xE2\x82\xAC.txt"}, "outside ISO 8859-1"},
       {"character outside ISO 8859-1 in a folder", {"DOC/\xE6\x97\xA5/f"}, "outside ISO 8859-1"},
-      {"reserved device name", {"WIN/nul.txt"}, "reserved device name NUL"},
 #ifndef _WIN32
-      // Names that Windows cannot even create.
+      // Paths and names that Windows cannot even create (its paths stop at 260 characters).
+      {"folder over 259 bytes", {deep}, "folder (with its tag) is over 259 bytes"},
+      {"reserved device name", {"WIN/nul.txt"}, "reserved device name NUL"},
       {"bytes that are not UTF-8", {"PRG/\xFF.txt"}, "not UTF-8"},
       {"backslash in a name", {"PRG/a\\b"}, "the character '\\'"},
       {"colon in a name", {"PRG/c:d"}, "the character ':'"},

@@ -1,6 +1,7 @@
 #include "file_util.h"
 
 #include <chrono>
+#include <cstring>
 #include <random>
 #include <system_error>
 
