@@ -1,0 +1,157 @@
+#include "TestEnvironment.h"
+
+#include <zlib.h>
+#include <cstdio>
+
+namespace uitest {
+
+namespace {
+std::wstring Widen(const std::string& text) {
+  std::wstring out;
+  for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  return out;
+}
+
+void PutU16(std::string* out, uint32_t v) {
+  out->push_back(static_cast<char>(v & 0xFF));
+  out->push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void PutU32(std::string* out, uint32_t v) {
+  PutU16(out, v & 0xFFFF);
+  PutU16(out, v >> 16);
+}
+}  // namespace
+
+namespace {
+// The system's temporary folder as it was when the process started: tests point TMP elsewhere.
+const std::wstring& SystemTempFolder() {
+  static const std::wstring folder = [] {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    return std::wstring(temp);
+  }();
+  return folder;
+}
+}  // namespace
+
+ScratchFolder::ScratchFolder(const std::wstring& prefix) {
+  const std::wstring temp = SystemTempFolder();
+  static LONG counter = 0;
+  wchar_t name[64];
+  swprintf(name, 64, L"%ls-%lu-%ld", prefix.c_str(), ::GetCurrentProcessId(), ::InterlockedIncrement(&counter));
+  m_path = temp + name;
+  RemoveTree(m_path);
+  ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(m_path); }
+
+bool RemoveTree(const std::wstring& path) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileW(path.c_str()) != FALSE;
+  }
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+  }
+  return ::RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (f == nullptr) return false;
+  bytes->clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
+  fclose(f);
+  return true;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (f == nullptr) return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
+std::wstring TestProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder = path;
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec) {
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  std::string ini = "[device]\r\n";
+  ini += "connected=" + std::string(spec.connected ? "1" : "0") + "\r\n";
+  ini += "answer_ms=" + std::to_string(spec.answerMs) + "\r\n";
+  ini += "init_result=" + std::to_string(spec.initResult) + "\r\n";
+  ini += "processor=" + std::to_string(spec.processor) + "\r\n";
+  ini += "store_size=" + std::to_string(spec.storeSize) + "\r\n";
+  ini += "program_files=" + spec.programFiles + "\r\n";
+  ini += "personal=" + spec.personal + "\r\n";
+  ini += "desktop=" + spec.desktop + "\r\n";
+  ini += "startup=" + spec.startup + "\r\n";
+  ini += "fail_after_bytes=" + spec.failAfterBytes + "\r\n";
+  for (const VolumeSpec& v : spec.volumes) {
+    ini += "\r\n[volume:" + v.name + "]\r\n";
+    ini += "size=" + std::to_string(v.size) + "\r\n";
+    ini += "readonly=" + std::string(v.readOnly ? "1" : "0") + "\r\n";
+  }
+  if (!WriteWholeFile(folder + L"\\device.ini", ini)) return false;
+  const std::wstring root = folder + L"\\root";
+  ::CreateDirectoryW(root.c_str(), nullptr);
+  ::CreateDirectoryW((root + L"\\Windows").c_str(), nullptr);
+  for (const VolumeSpec& v : spec.volumes) ::CreateDirectoryW((root + L"\\" + Widen(v.name)).c_str(), nullptr);
+  for (const VolumeSpec& v : spec.volumes)
+    if (v.name == "ROMDisk2") ::CreateDirectoryW((root + L"\\ROMDisk2\\INI").c_str(), nullptr);
+  return true;
+}
+
+std::wstring DeviceHostPath(const std::wstring& folder, const std::string& devicePath) {
+  return folder + L"\\root" + Widen(devicePath);
+}
+
+std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
+                         const std::vector<PackageEntrySpec>& entries) {
+  std::string out;
+  out.push_back(static_cast<char>(productFlag));
+  out.push_back(static_cast<char>(launcherFlag));
+  PutU16(&out, 0);
+  PutU16(&out, static_cast<uint32_t>(entries.size()));
+  for (const PackageEntrySpec& e : entries) {
+    PutU16(&out, static_cast<uint32_t>(e.name.size()));
+    PutU16(&out, static_cast<uint32_t>(e.folder.size()));
+    PutU32(&out, static_cast<uint32_t>(e.data.size()));
+    out += e.name;
+    out += e.folder;
+    out += e.data;
+  }
+  return out;
+}
+
+bool WritePackage(const std::wstring& path, const std::string& archiveBytes) {
+  uLongf size = compressBound(static_cast<uLong>(archiveBytes.size()));
+  std::string compressed(size, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size,
+                reinterpret_cast<const Bytef*>(archiveBytes.data()), static_cast<uLong>(archiveBytes.size()),
+                Z_BEST_COMPRESSION) != Z_OK)
+    return false;
+  compressed.resize(size);
+  return WriteWholeFile(path, compressed);
+}
+
+}  // namespace uitest

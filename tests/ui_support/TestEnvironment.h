@@ -1,0 +1,70 @@
+// What a wizard test sets up around the program: a private temporary folder, an emulated handheld and a
+// package beside the test program, all removed again afterwards.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::wstring& prefix);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::wstring& Path() const { return m_path; }
+
+ private:
+  std::wstring m_path;
+};
+
+bool RemoveTree(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool ReadWholeFile(const std::wstring& path, std::string* bytes);
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+std::wstring TestProgramFolder();
+
+struct VolumeSpec {
+  std::string name;
+  uint64_t size = 64ull << 20;
+  bool readOnly = false;
+};
+
+// The emulated handheld's device.ini (see the emulator's README).
+struct DeviceSpec {
+  bool connected = true;
+  int answerMs = 20;
+  long initResult = 0;
+  int processor = 5;  // ARM
+  uint64_t storeSize = 32ull << 20;
+  std::string programFiles = "\\Programmi";
+  std::string personal = "\\Documenti";
+  std::string desktop = "\\Windows\\Desktop";
+  std::string startup = "\\Windows\\Avvio";
+  std::string failAfterBytes;  // empty: never
+  std::vector<VolumeSpec> volumes = {{"ROMDisk", 64ull << 20, false},
+                                     {"ROMDisk2", 16ull << 20, false},
+                                     {"Storage Card", 1ull << 30, false}};
+};
+
+// Writes device.ini and the root folder (with \Windows and \ROMDisk2\INI) into folder.
+bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec);
+// The host path of a device path ("\Windows\x" -> folder\root\Windows\x).
+std::wstring DeviceHostPath(const std::wstring& folder, const std::string& devicePath);
+
+struct PackageEntrySpec {
+  std::string name;
+  std::string folder;  // tag and relative folder, e.g. "[PRG]Maps\"
+  std::string data;
+};
+
+// The archive bytes of a package (before compression).
+std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
+                         const std::vector<PackageEntrySpec>& entries);
+// Writes a package file: archive bytes as one zlib stream.
+bool WritePackage(const std::wstring& path, const std::string& archiveBytes);
+
+}  // namespace uitest
