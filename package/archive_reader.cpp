@@ -107,17 +107,18 @@ bool PackageArchiveReader::SkipData(const ArchiveEntry& entry) {
 bool PackageArchiveReader::DataConsumed(const ArchiveEntry& entry) {
   if (!ExpectData("DataConsumed")) return false;
   const uint64_t expectedEnd = offset_ + entry.dataSize;
-  uint64_t actualEnd = expectedEnd;
+  if (ferror(stream_)) return Fail("read error in data", expectedEnd);
   const int64_t position = startPosition_ < 0 ? -1 : TellStream(stream_);
-  if (position >= startPosition_ && startPosition_ >= 0) {
-    actualEnd = static_cast<uint64_t>(position - startPosition_);
+  if (position < startPosition_ || startPosition_ < 0) {
+    // A stream that cannot tell its position still marks a copy that ran into the end of the file.
+    if (feof(stream_)) return Fail("data cut short", expectedEnd);
+    offset_ = expectedEnd;
+    return true;
   }
-  if (ferror(stream_)) return Fail("read error in data", actualEnd);
-  // A copy that stopped at the end of the file leaves the end-of-file mark even where the position
-  // cannot be told.
-  if (feof(stream_) || actualEnd < expectedEnd) {
-    offset_ = actualEnd < expectedEnd ? actualEnd : expectedEnd;
-    return Fail("data cut short", offset_);
+  const uint64_t actualEnd = static_cast<uint64_t>(position - startPosition_);
+  if (actualEnd < expectedEnd) {
+    offset_ = actualEnd;
+    return Fail("data cut short", actualEnd);
   }
   if (actualEnd > expectedEnd) return Fail("data read past its end", expectedEnd);
   offset_ = expectedEnd;

@@ -66,13 +66,15 @@ class PackageArchiveReader {
   // reader stays in step. False when the data is cut short.
   bool SkipData(const ArchiveEntry& entry);
   // After the caller copied the Data of the entry just read through its own reads: true when the stream
-  // held exactly dataSize bytes and the caller consumed exactly those.
+  // held exactly dataSize bytes and the caller consumed exactly those. Judged by the stream position
+  // (64-bit); a stream that cannot tell its position is judged by its end-of-file mark.
   bool DataConsumed(const ArchiveEntry& entry);
 
   // Offset of the next byte the reader expects, counted from the start of the archive.
   uint64_t Offset() const { return offset_; }
   bool Failed() const { return !error_.empty(); }
-  // The first defect, e.g. "entry 3: data cut short at offset 1234"; empty while the archive is sound.
+  // The first defect, e.g. "entry 3: data cut short at offset 1234" (entries count from 1, offsets from
+  // the start of the archive); empty while the archive is sound.
   const std::string& Error() const { return error_; }
 
  private:

@@ -229,6 +229,20 @@ TEST(ArchiveReaderTest, CallerReadingTooMuchIsCaught) {
   EXPECT_FALSE(reader.ReadEntry(&entry)) << "a damaged reader stays failed";
 }
 
+TEST(ArchiveReaderTest, CopyThatMeetsTheEndOfTheFileIsComplete) {
+  // The last entry's copy may run into the end of the file; the data is whole all the same.
+  ScratchDir dir;
+  ByteFile file(dir, ArchiveHeader(1, 0, 1) + EntryBytes("a", "[PRG]", "abc"));
+  PackageArchiveReader reader(file.get());
+  ASSERT_TRUE(reader.ReadHeader());
+  ArchiveEntry entry;
+  ASSERT_TRUE(reader.ReadEntry(&entry));
+  char buffer[100];
+  EXPECT_EQ(fread(buffer, 1, sizeof buffer, file.get()), 3u);
+  EXPECT_TRUE(feof(file.get()));
+  EXPECT_TRUE(reader.DataConsumed(entry)) << reader.Error();
+}
+
 TEST(ArchiveReaderTest, NextEntryNeedsTheDataDealtWith) {
   ScratchDir dir;
   ByteFile file(dir, ArchiveHeader(1, 0, 2) + EntryBytes("a", "[PRG]", "abc") + EntryBytes("b", "[PRG]", "d"));
