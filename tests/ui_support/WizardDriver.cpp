@@ -19,26 +19,7 @@ BOOL CALLBACK FindFrame(HWND window, LPARAM param) {
   return TRUE;
 }
 
-std::string GroupText(HWND page) {
-  for (HWND child = ::GetWindow(page, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-    if (ClassOf(child) == "Button" && (::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
-      return TextOf(child);
-  return std::string();
-}
 }  // namespace
-
-int StepOfPage(HWND page) {
-  if (page == nullptr) return -1;
-  if (::GetDlgItem(page, IDC_LICENSE_TEXT) != nullptr) return kPageLicense;
-  if (::GetDlgItem(page, IDC_CONNECTION_PICTURE) != nullptr) return kPageConnection;
-  if (::GetDlgItem(page, IDC_DESTINATION) != nullptr) return kPageDestination;
-  if (::GetDlgItem(page, IDC_DESTINATION_FOLDER) != nullptr) return kPageReadyToInstall;
-  if (::GetDlgItem(page, IDC_LOG) != nullptr) return kPageInstallation;
-  const std::string group = GroupText(page);
-  if (group.rfind("Benvenuto", 0) == 0) return kPageWelcome;
-  if (group == "Fine installazione") return kPageEndInstall;
-  return -1;
-}
 
 DWORD WINAPI WizardSession::ThreadMain(void* param) {
   auto* self = static_cast<WizardSession*>(param);
@@ -74,12 +55,7 @@ std::string WizardSession::DescribeScreen() const {
   return out;
 }
 
-HWND WizardSession::Page() const {
-  if (m_frame == nullptr) return nullptr;
-  for (HWND child = ::GetWindow(m_frame, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-    if (ClassOf(child) == "#32770" && ::IsWindowVisible(child)) return child;
-  return nullptr;
-}
+HWND WizardSession::Page() const { return ShownPage(m_frame); }
 
 bool WizardSession::StepListShows(int step) const {
   HWND list = FrameControl(IDC_STEPS);

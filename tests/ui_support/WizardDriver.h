@@ -11,14 +11,12 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include "PageProbe.h"
 #include "TestEnvironment.h"
 #include "UiProbe.h"
 #include "WizardMessages.h"
 
 namespace uitest {
-
-// The step a page window shows (0..6), told by its controls; -1 when it is none of the wizard's pages.
-int StepOfPage(HWND page);
 
 class WizardSession {
  public:

@@ -1,0 +1,11 @@
+// Screen captures of a window, saved as PNG: what a test or the demo saw.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace uitest {
+
+// Copies the window's rectangle from the screen and writes it as a 24-bit PNG file.
+bool SaveWindowPng(HWND window, const std::wstring& path);
+
+}  // namespace uitest
