@@ -23,7 +23,9 @@ void ExpectButtons(const WizardSession& wizard, const ButtonsExpected& e) {
   HWND next = wizard.FrameControl(IDC_NEXT);
   HWND cancel = wizard.FrameControl(IDC_CANCEL_BUTTON);
   EXPECT_EQ(IsShown(back), e.backShown);
-  if (e.backShown) EXPECT_EQ(IsEnabledWindow(back), e.backEnabled);
+  if (e.backShown) {
+    EXPECT_EQ(IsEnabledWindow(back), e.backEnabled);
+  }
   EXPECT_TRUE(IsShown(next));
   EXPECT_TRUE(IsEnabledWindow(next));
   EXPECT_EQ(TextOf(next), e.nextText);

@@ -26,7 +26,7 @@ class WizardSession {
   WizardSession& operator=(const WizardSession&) = delete;
 
   // Starts the wizard and waits until its frame shows a page.
-  bool Start(DWORD timeoutMs = 20000);
+  bool Start(DWORD timeoutMs = 45000);
   bool Running() const { return m_thread != nullptr && !m_done.load(); }
 
   HWND Frame() const { return m_frame; }
