@@ -246,6 +246,10 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
         config.hasFailAfter = ParseNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
         config.failAfterBytes = config.hasFailAfter ? static_cast<uint64_t>(bytesBeforeDrop) : 0;
       }
+      ReadNumber(section, L"write_limit", &config.writeLimit);
+      int trace = 0;
+      ReadNumber(section, L"trace", &trace);
+      config.trace = trace != 0;
     } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
       Volume volume;
       volume.name = section.name.substr(7);

@@ -29,6 +29,8 @@ struct DeviceConfig {
                startup = L"\\Windows\\Avvio";
   bool hasFailAfter = false;
   uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
+  DWORD writeLimit = 0;  // non-zero: a write moves at most this many bytes and reports the shorter count
+  bool trace = false;    // RAPI.dll appends one line per call to trace.log in the device folder
   std::vector<Volume> volumes;
 };
 

@@ -23,15 +23,30 @@ DWORD Clamp32(uint64_t value) { return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : stati
 
 extern "C" {
 
-HRESULT WINAPI CeRapiInitEx(RAPIINIT* pRapiInit) { return Link::Instance().Init(pRapiInit); }
+HRESULT WINAPI CeRapiInitEx(RAPIINIT* pRapiInit) {
+  Link& link = Link::Instance();
+  const HRESULT result = link.Init(pRapiInit);
+  // After Init: the device.ini that it has just read decides whether this call is traced.
+  auto lock = link.Hold();
+  link.Trace("CeRapiInitEx");
+  return result;
+}
 
-HRESULT WINAPI CeRapiUninit(void) { return Link::Instance().Uninit(); }
+HRESULT WINAPI CeRapiUninit(void) {
+  Link& link = Link::Instance();
+  {
+    auto lock = link.Hold();
+    link.Trace("CeRapiUninit");
+  }
+  return link.Uninit();
+}
 
 DWORD WINAPI CeGetLastError(void) { return emu::CeError(); }
 
 DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpBuffer) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeGetSpecialFolderPath", emu::TraceHex(static_cast<DWORD>(nFolder)));
   if (!link.Usable()) return 0;
   const std::wstring* path = SpecialFolder(link.Config(), nFolder);
   if (path == nullptr || lpBuffer == nullptr) {
@@ -52,6 +67,7 @@ DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpB
 BOOL WINAPI CeGetStoreInformation(LPSTORE_INFORMATION lpsi) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeGetStoreInformation");
   if (!link.Usable()) return FALSE;
   if (lpsi == nullptr) {
     SetCeError(ERROR_INVALID_PARAMETER);
@@ -64,13 +80,14 @@ BOOL WINAPI CeGetStoreInformation(LPSTORE_INFORMATION lpsi) {
 }
 
 void WINAPI CeGetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
+  Link& link = Link::Instance();
+  auto lock = link.Hold();
+  link.Trace("CeGetSystemInfo");
   if (lpSystemInfo == nullptr) {
     SetCeError(ERROR_INVALID_PARAMETER);
     return;
   }
   *lpSystemInfo = SYSTEM_INFO{};
-  Link& link = Link::Instance();
-  auto lock = link.Hold();
   if (!link.Usable()) return;
   const WORD processor = link.Config().processor;
   lpSystemInfo->wProcessorArchitecture = processor;

@@ -50,6 +50,9 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
                            DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeCreateFile", emu::TraceText(lpFileName) + L" " + emu::TraceHex(dwDesiredAccess) + L" " +
+                                 emu::TraceHex(dwShareMode) + L" " + std::to_wstring(dwCreationDisposition) + L" " +
+                                 emu::TraceHex(dwFlagsAndAttributes));
   if (!link.Usable()) return INVALID_HANDLE_VALUE;
   std::wstring hostPath;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpFileName, &hostPath);
@@ -83,6 +86,7 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeReadFile", std::to_wstring(nNumberOfBytesToRead));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
   if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -100,6 +104,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeWriteFile", std::to_wstring(nNumberOfBytesToWrite));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
   if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -110,10 +115,13 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
     return TRUE;
   }
 
+  // write_limit: the handheld takes only part of a long block and says so through the count, not the result.
+  const DWORD limit = link.Config().writeLimit;
+  const DWORD asked = limit != 0 && nNumberOfBytesToWrite > limit ? limit : nNumberOfBytesToWrite;
   const uint64_t beforeDrop = link.BytesBeforeDrop();
-  const bool drops = nNumberOfBytesToWrite > beforeDrop;
+  const bool drops = asked > beforeDrop;
   // A dropping link still delivers the bytes up to its limit, as a real cable pulled mid-transfer would.
-  const DWORD count = drops ? static_cast<DWORD>(beforeDrop) : nNumberOfBytesToWrite;
+  const DWORD count = drops ? static_cast<DWORD>(beforeDrop) : asked;
   uint64_t growth = 0;
   if (!GrowthOfWrite(object->file.Get(), count, &growth)) return Fail(GetLastError(), FALSE);
   if (growth > link.FreeBytes(object->area)) {
@@ -138,6 +146,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
 BOOL WINAPI CeCloseHandle(HANDLE hObject) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeCloseHandle");
   if (!link.Usable()) return FALSE;
   if (!link.Remove(hObject)) return Fail(ERROR_INVALID_HANDLE, FALSE);
   SetCeError(0);
@@ -147,6 +156,7 @@ BOOL WINAPI CeCloseHandle(HANDLE hObject) {
 BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeDeleteFile", emu::TraceText(lpFileName));
   if (!link.Usable()) return FALSE;
   std::wstring hostPath;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpFileName, &hostPath);
@@ -161,6 +171,7 @@ BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
 BOOL WINAPI CeCreateDirectory(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeCreateDirectory", emu::TraceText(lpPathName));
   if (!link.Usable()) return FALSE;
   std::wstring hostPath;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpPathName, &hostPath);

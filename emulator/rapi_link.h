@@ -23,6 +23,10 @@ constexpr DWORD kErrorNoLink = ERROR_DEVICE_NOT_CONNECTED;
 constexpr int kMainStore = -1;  // the area of a path outside every volume
 
 void SetCeError(DWORD error);
+
+// Argument text for Link::Trace: a caller's string (bounded; "(null)" for none) and a number in hexadecimal.
+std::wstring TraceText(const wchar_t* text);
+std::wstring TraceHex(DWORD value);
 DWORD CeError();
 
 // A file, or a started program's process or thread, as the caller's handle names it.
@@ -61,6 +65,10 @@ class Link {
   void CountWritten(uint64_t bytes) { bytesWritten_ += bytes; }
   // The link drops: every object closes and every call fails until the next CeRapiInitEx.
   void Drop();
+
+  // With the lock held: when the device.ini of the latest CeRapiInitEx sets trace=1, appends the function's
+  // name and its arguments as one line to trace.log in the device folder.
+  void Trace(const char* function, const std::wstring& arguments = std::wstring());
 
   HRESULT Init(RAPIINIT* init);  // lock not held
   HRESULT Uninit();              // lock not held

@@ -120,6 +120,7 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   if (lpProcessInformation != nullptr) *lpProcessInformation = PROCESS_INFORMATION{};
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  link.Trace("CeCreateProcess", emu::TraceText(lpApplicationName) + L" " + emu::TraceText(lpCommandLine));
   if (!link.Usable()) return FALSE;
   std::wstring hostImage;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpApplicationName, &hostImage);
