@@ -131,7 +131,7 @@ void CDlgWizardInstaller::GoToPage(int n) {
 }
 
 void CDlgWizardInstaller::OnNext() {
-  if (m_bSwitchingPage) return;
+  if (NavigationBlocked()) return;
   if (m_nCurrentPage == kPageEndInstall) {
     DeleteDeviceAgent();
     CDialog::OnOK();
@@ -141,7 +141,7 @@ void CDlgWizardInstaller::OnNext() {
 }
 
 void CDlgWizardInstaller::OnBack() {
-  if (m_bSwitchingPage || IsInstallationRunning()) return;
+  if (NavigationBlocked() || IsInstallationRunning()) return;
   SwitchGuard guard(m_bSwitchingPage);
   DestroyCurrentPage(true);
   if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
@@ -149,7 +149,7 @@ void CDlgWizardInstaller::OnBack() {
 }
 
 void CDlgWizardInstaller::OnCancelButton() {
-  if (m_bSwitchingPage) return;
+  if (NavigationBlocked()) return;
   if (m_nCurrentPage == kPageInstallation) {
     AskToInterruptInstallation();
     return;
@@ -176,7 +176,7 @@ void CDlgWizardInstaller::AskToInterruptInstallation() {
 }
 
 void CDlgWizardInstaller::OnOK() {
-  if (m_bSwitchingPage || IsInstallationRunning()) return;
+  if (NavigationBlocked() || IsInstallationRunning()) return;
   CDialog::OnOK();
 }
 

@@ -25,6 +25,8 @@ class CDlgWizardInstaller : public CDialog {
   static uint32_t GetLastCopyError();
   std::string GetTempPackagePath(bool compressed) const;
   void SetInstallRunning(bool running);
+  // What the wizard has learnt so far, read-only (the frame and its pages are the writers).
+  const InstallerState& GetState() const { return m_state; }
 
   bool ShowPage(int n);
   void GoToPage(int n);
@@ -76,6 +78,10 @@ class CDlgWizardInstaller : public CDialog {
   unsigned m_nPageVisit = 0;
   // True while a page switch runs: the connection check inside it dispatches clicks that must not re-enter.
   bool m_bSwitchingPage = false;
+  // True while CheckDeviceConnection waits. The connection page's own check ("Aggiorna") runs outside a switch;
+  // a Next or Back dispatched by its wait would destroy that page under the running check.
+  bool m_bCheckingDevice = false;
+  bool NavigationBlocked() const { return m_bSwitchingPage || m_bCheckingDevice; }
 
   DECLARE_MESSAGE_MAP()
 };

@@ -21,9 +21,23 @@ DWORD TickNow() { return ::GetTickCount(); }
 void RestoreWaitCursor() {
   if (CWinApp* app = AfxGetApp(); app != nullptr) app->RestoreWaitCursor();
 }
+
+// Raises a flag for the object's lifetime and puts back the value it found.
+class FlagRaised {
+ public:
+  explicit FlagRaised(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+  ~FlagRaised() { m_flag = m_previous; }
+  FlagRaised(const FlagRaised&) = delete;
+  FlagRaised& operator=(const FlagRaised&) = delete;
+
+ private:
+  bool& m_flag;
+  bool m_previous;
+};
 }  // namespace
 
 bool CDlgWizardInstaller::CheckDeviceConnection() {
+  FlagRaised checking(m_bCheckingDevice);
   CeRapiUninit();
   CWinApp* app = AfxGetApp();
   if (app != nullptr) app->BeginWaitCursor();
