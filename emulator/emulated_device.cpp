@@ -39,9 +39,9 @@ constexpr char kDefaultIni[] =
     "size=1073741824\r\n"
     "readonly=0\r\n";
 
-constexpr const wchar_t* kDefaultFolders[] = {L"Windows",  L"Windows\\Desktop", L"Windows\\Avvio",
-                                              L"Programmi", L"Documenti",        L"ROMDisk2",
-                                              L"ROMDisk2\\INI"};
+constexpr const wchar_t* kDefaultFolders[] = {L"Windows",   L"Windows\\Help", L"Windows\\Desktop",
+                                              L"Windows\\Avvio", L"Programmi",      L"Documenti",
+                                              L"ROMDisk2",        L"ROMDisk2\\INI"};
 
 bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),

@@ -23,6 +23,9 @@ void CDlgSubPageLicense::OnEnterPage() {
       // The document ends with its NUL terminator; the control takes the text before it. Rich Edit 1.0 shows
       // RTF formatted only when it is streamed in, so the text replaces the (empty) selection that way.
       if (rtf != nullptr) m_richLicense.StreamInRtfSelection(rtf, strnlen(rtf, ::SizeofResource(module, found)));
+      // The caret ends behind the inserted text; the reader starts at the top.
+      m_richLicense.SendMessage(EM_SETSEL, 0, 0);
+      m_richLicense.SendMessage(EM_SCROLLCARET);
       ::FreeResource(loaded);
     }
   }

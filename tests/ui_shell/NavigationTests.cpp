@@ -130,6 +130,7 @@ TEST_F(NavigationTest, LicenceIsShownFormattedAndOnceOnEveryVisit) {
   const std::string tail = text.substr(text.size() - 40);
   EXPECT_EQ(text.find(tail), text.rfind(tail)) << "the licence appears twice";
   EXPECT_TRUE(::GetWindowLongW(rich, GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(::SendMessageW(rich, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the licence should open at its first line";
   EXPECT_EQ(::SendMessageW(wizard.PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 

@@ -115,6 +115,7 @@ bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec) {
   const std::wstring root = folder + L"\\root";
   ::CreateDirectoryW(root.c_str(), nullptr);
   ::CreateDirectoryW((root + L"\\Windows").c_str(), nullptr);
+  ::CreateDirectoryW((root + L"\\Windows\\Help").c_str(), nullptr);
   // The special folders exist on a real handheld; each is one level below the root or below \Windows.
   for (const std::string* special : {&spec.programFiles, &spec.personal, &spec.desktop, &spec.startup})
     if (!special->empty()) ::CreateDirectoryW((root + Widen(*special)).c_str(), nullptr);
