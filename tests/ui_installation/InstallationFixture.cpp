@@ -22,7 +22,7 @@ bool InstallationTest::ReachInstallation(bool pressInstall) {
   if (!StartWizardOnHandheld()) return false;
   observer = std::make_unique<InstallObserver>(wizard.UiThreadId());
   if (!observer->Hooked()) return false;
-  if (!ReachStep(kPageReadyToInstall)) return false;
+  if (!ReturnToReadyPage()) return false;
   installFolder = TextOf(wizard.PageControl(IDC_DESTINATION_FOLDER)) + "\\";
   return !pressInstall || PressInstall();
 }

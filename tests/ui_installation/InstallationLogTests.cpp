@@ -136,3 +136,63 @@ TEST_F(InstallationLogTest, InterruptStopsBeforeTheNextEntryOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ProgressCase {
+  const char* label;
+  int entryCount;
+  int rangeHigh;
+  int position;
+};
+
+// The bar runs to EntryCount + 1 and ends one step after the last entry's position.
+TEST_F(InstallationLogTest, ProgressBarEndsOneStepPastTheLastEntry) {
+  const ProgressCase cases[] = {
+      {"no entries", 0, 1, 1},
+      {"one entry", 1, 2, 1},
+      {"seven entries", 7, 8, 7},
+  };
+  for (const ProgressCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    RemovePackages();
+    // Unnamed, untagged entries add no log line and copy nothing, but still move the bar.
+    std::vector<PackageEntrySpec> entries(static_cast<size_t>(c.entryCount), PackageEntrySpec{"", "", ""});
+    if (!entries.empty()) entries.back() = {"last.txt", "[PRG]", "z"};
+    PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, entries));
+    ASSERT_TRUE(ReachInstallation());
+    const InstallReport report = OnlyReport();
+    EXPECT_EQ(report.result, InstallCompleted);
+    EXPECT_EQ(report.log, (entries.empty() ? std::string() : CopyLines({"last.txt"})) + "\r\nInstallazione completata");
+    EXPECT_EQ(report.rangeLow, 0);
+    EXPECT_EQ(report.rangeHigh, c.rangeHigh);
+    EXPECT_EQ(report.position, c.position);
+    ASSERT_TRUE(wizard.WaitForStep(kPageEndInstall));
+    if (!entries.empty()) EXPECT_EQ(DeviceFile(installFolder + "last.txt"), "z");
+    wizard.Close();
+  }
+}
+
+// The largest archive needs an upper bound of 65536, past what the 16-bit range message can carry. The bar
+// is read as soon as the worker has prepared it; the user then interrupts before the first entry.
+TEST_F(InstallationLogTest, LargestArchiveGetsTheWholeRange) {
+  std::vector<PackageEntrySpec> entries(65535, PackageEntrySpec{"", "", ""});
+  PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, entries));
+  ASSERT_TRUE(ReachInstallation(false));
+  observer->HoldAt({PBM_SETSTEP, 0});
+  ASSERT_TRUE(PressInstall());
+  ASSERT_TRUE(observer->WaitHeld()) << DescribeScreen();
+  HWND bar = wizard.PageControl(IDC_PROGRESS);
+  EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, TRUE, 0), 0);
+  EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 65536);
+  EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+
+  ASSERT_TRUE(wizard.ClickCancel());
+  ExpectMessageBox("Installazione", "question", "Sei sicuro di voler interrompere la copia dei file sul palmare?",
+                   IDYES);
+  observer->Release();
+  EXPECT_EQ(OnlyReport().result, InstallInterrupted);
+  ASSERT_TRUE(wizard.WaitForStep(kPageDestination));
+}
+
+}  // namespace
