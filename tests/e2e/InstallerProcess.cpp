@@ -1,0 +1,138 @@
+#include "InstallerProcess.h"
+
+#include <commctrl.h>
+#include <tlhelp32.h>
+#include <vector>
+#include "WizardDriver.h"
+
+namespace e2e {
+
+namespace {
+
+struct FrameSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindFrame(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<FrameSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && uitest::ClassOf(window) == "#32770" &&
+      uitest::TextOf(window) == "Installatore Talvenia" && ::IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The environment of this process with the given variables replaced, as CreateProcessW wants it.
+std::wstring EnvironmentWith(const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
+  std::wstring block;
+  wchar_t* env = ::GetEnvironmentStringsW();
+  for (const wchar_t* entry = env; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    std::wstring line(entry);
+    bool replaced = false;
+    for (const auto& o : overrides)
+      if (_wcsnicmp(line.c_str(), (o.first + L"=").c_str(), o.first.size() + 1) == 0) replaced = true;
+    if (!replaced) block += line + L'\0';
+  }
+  ::FreeEnvironmentStringsW(env);
+  for (const auto& o : overrides) block += o.first + L"=" + o.second + L'\0';
+  block += L'\0';
+  return block;
+}
+
+}  // namespace
+
+int InstallerProcess::StepListImage(int item) const {
+  // The item record must live in the installer's memory for the list view to fill it.
+  void* remote = ::VirtualAllocEx(m_process.hProcess, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+  if (remote == nullptr) return -1;
+  LVITEMW lv = {};
+  lv.mask = LVIF_IMAGE;
+  lv.iItem = item;
+  int image = -1;
+  DWORD_PTR ok = 0;
+  if (::WriteProcessMemory(m_process.hProcess, remote, &lv, sizeof lv, nullptr) &&
+      ::SendMessageTimeoutW(FrameControl(1012), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
+                            5000, &ok) &&
+      ok && ::ReadProcessMemory(m_process.hProcess, remote, &lv, sizeof lv, nullptr))
+    image = lv.iImage;
+  ::VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
+  return image;
+}
+
+InstallerProcess::~InstallerProcess() {
+  if (m_process.hProcess != nullptr) {
+    if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(m_process.hProcess, 1);
+    ::CloseHandle(m_process.hProcess);
+    ::CloseHandle(m_process.hThread);
+  }
+}
+
+bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring& tempFolder,
+                             const std::wstring& deviceFolder) {
+  std::wstring environment = EnvironmentWith(
+      {{L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}});
+  std::wstring commandLine = L"\"" + programPath + L"\"";
+  const std::wstring folder = programPath.substr(0, programPath.find_last_of(L'\\'));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup, &m_process))
+    return false;
+  FrameSearch search = {m_process.dwProcessId, nullptr};
+  bool shown = uitest::WaitUntil(
+      [&] {
+        if (search.found == nullptr) ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      30000);
+  m_frame = search.found;
+  return shown && WaitForStep(kPageWelcome);
+}
+
+HWND InstallerProcess::Page() const {
+  for (HWND child = ::GetWindow(m_frame, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+    if (uitest::ClassOf(child) == "#32770" && ::IsWindowVisible(child)) return child;
+  return nullptr;
+}
+
+int InstallerProcess::Step() const { return uitest::StepOfPage(Page()); }
+
+bool InstallerProcess::WaitForStep(int step, DWORD timeoutMs) const {
+  // The step list is brought up to date once the page has been entered: then the switch is over.
+  return uitest::WaitUntil(
+      [&] {
+        if (Step() != step) return false;
+        for (int i = 0; i < 7; ++i)
+          if (StepListImage(i) != (i <= step ? 2 : 1)) return false;
+        return true;
+      },
+      timeoutMs);
+}
+
+std::optional<uitest::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  return uitest::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
+}
+
+bool InstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode != nullptr) ::GetExitCodeProcess(m_process.hProcess, exitCode);
+  return true;
+}
+
+bool ProcessRunning(const wchar_t* imageName) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  bool running = false;
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !running; more = ::Process32NextW(snapshot, &entry))
+    running = _wcsicmp(entry.szExeFile, imageName) == 0;
+  ::CloseHandle(snapshot);
+  return running;
+}
+
+}  // namespace e2e

@@ -1,0 +1,40 @@
+// The installer as a separate process: copied with a package into a folder of its own, started with a
+// private temporary folder and emulated handheld, and driven through its windows like a user would.
+#pragma once
+#include <windows.h>
+#include <optional>
+#include <string>
+#include "UiProbe.h"
+
+namespace e2e {
+
+class InstallerProcess {
+ public:
+  InstallerProcess() = default;
+  ~InstallerProcess();
+  InstallerProcess(const InstallerProcess&) = delete;
+  InstallerProcess& operator=(const InstallerProcess&) = delete;
+
+  // Starts programPath with TMP/TEMP = tempFolder and the handheld in deviceFolder; waits for the wizard.
+  bool Start(const std::wstring& programPath, const std::wstring& tempFolder, const std::wstring& deviceFolder);
+  HWND Frame() const { return m_frame; }
+  HWND FrameControl(int id) const { return ::GetDlgItem(m_frame, id); }
+  HWND PageControl(int id) const { return ::GetDlgItem(Page(), id); }
+  HWND Page() const;
+  int Step() const;
+  // The image of a step-list row, read through the installer's own memory.
+  int StepListImage(int item) const;
+  bool WaitForStep(int step, DWORD timeoutMs = 30000) const;
+  std::optional<uitest::MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000) const;
+  // Waits for the process to end; its exit code in *exitCode.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+
+ private:
+  PROCESS_INFORMATION m_process = {};
+  HWND m_frame = nullptr;
+};
+
+// True while a process of that image name runs (the device agent, started on the emulated handheld).
+bool ProcessRunning(const wchar_t* imageName);
+
+}  // namespace e2e
