@@ -10,16 +10,8 @@ void InstallationTest::TearDown() {
   observer.reset();
 }
 
-bool InstallationTest::StartWizardOnHandheld() {
-  if (!StartWizard()) return false;
-  // The folders every handheld has, which the emulated one does not create by itself.
-  for (const char* folder : {"\\Programmi", "\\Documenti", "\\Windows\\Help"})
-    ::CreateDirectoryW(DevicePath(folder).c_str(), nullptr);
-  return true;
-}
-
 bool InstallationTest::ReachInstallation(bool pressInstall) {
-  if (!StartWizardOnHandheld()) return false;
+  if (!StartWizard()) return false;
   observer = std::make_unique<InstallObserver>(wizard.UiThreadId());
   if (!observer->Hooked()) return false;
   if (!ReturnToReadyPage()) return false;

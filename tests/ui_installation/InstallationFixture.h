@@ -12,8 +12,6 @@ class InstallationTest : public WizardTest {
  protected:
   void TearDown() override;
 
-  // Starts the wizard on a handheld that has its usual folders (\Programmi, \Documenti, \Windows\Help).
-  bool StartWizardOnHandheld();
   // Starts the wizard with the package placed beside the program, walks to the ready page, remembers the
   // install folder it shows and, unless told otherwise, presses "Installa".
   bool ReachInstallation(bool pressInstall = true);

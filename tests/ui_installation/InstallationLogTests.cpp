@@ -94,7 +94,7 @@ TEST_F(InstallationLogTest, InterruptStopsBeforeTheNextEntryOnly) {
   };
   PlacePackage("Talvenia2016_full.pkg",
                ArchiveBytes(1, 1, {{"a.txt", "[PRG]", "a"}, {"b.txt", "[PRG]", "b"}, {"c.txt", "[PRG]", "c"}}));
-  ASSERT_TRUE(StartWizardOnHandheld());
+  ASSERT_TRUE(StartWizard());
   observer = std::make_unique<InstallObserver>(wizard.UiThreadId());
   for (const InterruptCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -124,7 +124,7 @@ TEST_F(InstallationLogTest, InterruptStopsBeforeTheNextEntryOnly) {
     if (expectedStep == kPageEndInstall) {
       // Back to the ready page for the next case: the end page cannot go back, so start again.
       wizard.Close();
-      ASSERT_TRUE(StartWizardOnHandheld());
+      ASSERT_TRUE(StartWizard());
       observer = std::make_unique<InstallObserver>(wizard.UiThreadId());
     } else {
       EXPECT_TRUE(IsShown(wizard.FrameControl(IDC_BACK)));
