@@ -29,7 +29,10 @@ void CDlgSubPageConnection::OnRefresh() {
   m_btnRefresh.EnableWindow(FALSE);
   bool connected = GetWizard()->CheckDeviceConnection();
   m_btnRefresh.EnableWindow(TRUE);
-  m_stcPicture.SetBitmap(connected ? m_hbmConnected.Get() : m_hbmNotConnected.Get());
+  HBITMAP previous = m_stcPicture.SetBitmap(connected ? m_hbmConnected.Get() : m_hbmNotConnected.Get());
+  // The picture that the control loaded from the template becomes ours once replaced; the others are members.
+  if (previous != nullptr && previous != m_hbmConnected.Get() && previous != m_hbmNotConnected.Get())
+    ::DeleteObject(previous);
   m_stcResult.SetWindowText(
       connected ? "OK - Il palmare risulta connesso al computer e pronto per l'installazione."
                 : "ERRORE - Mancata comunicazione con il palmare. Assicurarsi che sia collegato correttamente al "

@@ -117,7 +117,7 @@ TEST(RapiWait, ClockWrapNeitherCutsNorStretchesTheWait) {
 
 TEST(RapiWait, AWaitThatCannotStartFails) {
   const HRESULT hr = S_OK;
-  EXPECT_EQ(Name(WaitForRapiAnswer(nullptr, &hr, kTimeout, ::GetTickCount)), std::string("WaitFailed"));
+  EXPECT_EQ(Name(WaitForRapiAnswer(nullptr, &hr, kTimeout, FakeTicks)), std::string("WaitFailed"));
 }
 
 }  // namespace
