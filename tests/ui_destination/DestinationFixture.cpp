@@ -61,7 +61,8 @@ void DestinationTest::PutDeviceFile(const std::string& devicePath, const std::st
 }
 
 void DestinationTest::PutDeviceFolder(const std::string& devicePath) {
-  ASSERT_TRUE(::CreateDirectoryW(DevicePath(devicePath).c_str(), nullptr)) << devicePath;
+  const std::wstring path = DevicePath(devicePath);
+  ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) << devicePath;
 }
 
 bool DestinationTest::DeviceFileExists(const std::string& devicePath) const {
