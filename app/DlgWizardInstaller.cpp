@@ -1,6 +1,7 @@
 #include "DlgWizardInstaller.h"
 
 #include "DlgSubPageBase.h"
+#include "FlagRaised.h"
 #include "PageFactory.h"
 #include "pages/DlgSubPageInstallation.h"
 #include "rapi.h"
@@ -13,18 +14,6 @@ const char* const kStepTexts[kPageCount] = {
 };
 constexpr int kImageStepAhead = 1;
 constexpr int kImageStepReached = 2;
-
-// Marks a page switch as running for as long as the object lives.
-class SwitchGuard {
- public:
-  explicit SwitchGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-  ~SwitchGuard() { m_flag = false; }
-  SwitchGuard(const SwitchGuard&) = delete;
-  SwitchGuard& operator=(const SwitchGuard&) = delete;
-
- private:
-  bool& m_flag;
-};
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
@@ -124,7 +113,7 @@ void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
 
 void CDlgWizardInstaller::GoToPage(int n) {
   if (n >= kPageCount || n == m_nCurrentPage) return;
-  SwitchGuard guard(m_bSwitchingPage);
+  FlagRaised switching(m_bSwitchingPage);
   DestroyCurrentPage(true);
   if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
   ShowPage(n);
@@ -142,7 +131,7 @@ void CDlgWizardInstaller::OnNext() {
 
 void CDlgWizardInstaller::OnBack() {
   if (NavigationBlocked() || IsInstallationRunning()) return;
-  SwitchGuard guard(m_bSwitchingPage);
+  FlagRaised switching(m_bSwitchingPage);
   DestroyCurrentPage(true);
   if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
   ShowPage(m_nCurrentPage - 1);

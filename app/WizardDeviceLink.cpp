@@ -1,6 +1,7 @@
 // The frame's device services: opening the RAPI link and copying a host stream into a new device file.
 #include <windows.h>
 #include "DlgWizardInstaller.h"
+#include "FlagRaised.h"
 #include "device_path_win.h"
 #include "rapi.h"
 #include "rapi_connection.h"
@@ -21,19 +22,6 @@ DWORD TickNow() { return ::GetTickCount(); }
 void RestoreWaitCursor() {
   if (CWinApp* app = AfxGetApp(); app != nullptr) app->RestoreWaitCursor();
 }
-
-// Raises a flag for the object's lifetime and puts back the value it found.
-class FlagRaised {
- public:
-  explicit FlagRaised(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
-  ~FlagRaised() { m_flag = m_previous; }
-  FlagRaised(const FlagRaised&) = delete;
-  FlagRaised& operator=(const FlagRaised&) = delete;
-
- private:
-  bool& m_flag;
-  bool m_previous;
-};
 }  // namespace
 
 bool CDlgWizardInstaller::CheckDeviceConnection() {
