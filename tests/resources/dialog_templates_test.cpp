@@ -8,7 +8,7 @@
 #include <string>
 
 #include "dialog_template_reader.h"
-#include "dialog_template_specs.h"
+#include "dialog_template_table.h"
 #include "resource.h"
 
 namespace talv_test {

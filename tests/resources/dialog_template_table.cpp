@@ -1,4 +1,4 @@
-#include "dialog_template_specs.h"
+#include "dialog_template_table.h"
 
 #include <commctrl.h>
 
