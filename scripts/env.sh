@@ -48,6 +48,11 @@ talv_stop_display() {
   fi
 }
 
-# A persistent wine server saves its start-up for every test program; stopped again at the end.
-talv_start_wineserver() { wineserver -p >/dev/null 2>&1 || true; }
+# A persistent wine server saves its start-up for every test program; stopped again at the end. The first
+# program of a session starts Wine's background services, which keep the output handles they inherit: start
+# them here, detached from every pipe, or a caller that reads a test's output would wait for them forever.
+talv_start_wineserver() {
+  wineserver -p >/dev/null 2>&1 || true
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
 talv_stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
