@@ -158,4 +158,14 @@ HRESULT Link::Uninit() {
   return S_OK;
 }
 
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+  return bytes;
+}
+
 }  // namespace emu

@@ -91,4 +91,7 @@ class Link {
   UniqueHandle event_, cancel_, answerThread_;
 };
 
+// The logs of the device folder (processes.log, trace.log) are UTF-8.
+std::string Utf8(const std::wstring& text);
+
 }  // namespace emu

@@ -10,20 +10,11 @@
 using emu::Link;
 using emu::SetCeError;
 using emu::UniqueHandle;
+using emu::Utf8;
 
 namespace {
 
 constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
-  return bytes;
-}
 
 bool AppendToLog(const std::wstring& folder, const std::wstring& image, const std::wstring& commandLine) {
   UniqueHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "Controls.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "Controls.h"
 #include "resource.h"
 
 namespace {
@@ -79,30 +82,16 @@ TEST(LicenseDocument, SizeAndCharacterSet) {
 
 // The licence in a Rich Edit 1.0 control, read through the RTF reader: it must come out as Italian text.
 // (The RTF reader is reached through EM_STREAMIN; Wine's rich edit takes EM_REPLACESEL text as plain text.)
-struct ByteSource {
-  const char* next;
-  size_t left;
-};
-
-DWORD CALLBACK FeedBytes(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* written) {
-  auto* source = reinterpret_cast<ByteSource*>(cookie);
-  size_t n = source->left < static_cast<size_t>(capacity) ? source->left : static_cast<size_t>(capacity);
-  memcpy(buffer, source->next, n);
-  source->next += n;
-  source->left -= n;
-  *written = static_cast<LONG>(n);
-  return 0;
-}
-
 TEST(LicenseDocument, RichEditReadsItAsItalianText) {
   ASSERT_NE(LoadLibraryW(L"RICHED32.DLL"), nullptr);
   HWND edit = CreateWindowExA(0, "RICHEDIT", "", WS_POPUP | ES_MULTILINE | ES_READONLY, 0, 0, 400, 300, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(edit, nullptr);
   std::string rtf = License();
-  ByteSource source{rtf.c_str(), strlen(rtf.c_str())};
-  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, FeedBytes};
-  SendMessageA(edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+  CRichEditCtrl rich;
+  rich.Attach(edit);
+  EXPECT_TRUE(rich.StreamInRtfSelection(rtf.c_str(), strlen(rtf.c_str())));
+  rich.Detach();
   int length = GetWindowTextLengthW(edit);
   std::wstring text(length + 1, L'\0');
   GetWindowTextW(edit, &text[0], length + 1);
