@@ -62,11 +62,7 @@ TEST_F(ConnectionPageTest, WhileTheFirstCheckRunsThePageShowsItsTemplateAndGreys
   device.answerMs = 2000;
   ASSERT_TRUE(StartWizard());
   ASSERT_TRUE(ReachStep(kPageLicense));
-  HWND accept = wizard.PageControl(IDC_ACCEPT);
-  ASSERT_TRUE(Click(accept));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(accept, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-  ASSERT_TRUE(wizard.ClickNext());
-  ASSERT_TRUE(WaitUntil([&] { return wizard.Step() == kPageConnection; }));
+  ASSERT_TRUE(AcceptLicenceAndPressNext());
   const ConnectionView during = ReadConnectionPage(wizard);
   EXPECT_EQ(during.picture, IDB_CONNECTED) << during.Describe();
   EXPECT_EQ(during.sentence, kTemplateSentence);

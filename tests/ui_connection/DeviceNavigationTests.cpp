@@ -79,7 +79,9 @@ TEST_F(DeviceNavigationTest, AConfirmedCancelRemovesTheAgentThroughTheOpenLink) 
     SCOPED_TRACE(c.label);
     CeRapiUninit();  // as in a program just started: an earlier wizard of this process left its link open
     ApplyDevice();
-    if (c.placeAgent) ASSERT_TRUE(WriteWholeFile(DevicePath(kAgent), "agent left by an earlier run"));
+    if (c.placeAgent) {
+      ASSERT_TRUE(WriteWholeFile(DevicePath(kAgent), "agent left by an earlier run"));
+    }
     ASSERT_TRUE(StartWizard());
     ASSERT_TRUE(ReachStep(c.step)) << wizard.DescribeScreen();
     ASSERT_TRUE(AgentOnDevice());

@@ -138,11 +138,7 @@ TEST_F(NavigationTest, ClicksDuringThePageSwitchCheckDoNotReenterTheFrame) {
   device.answerMs = 1500;  // the check on entering the connection page waits this long
   ASSERT_TRUE(StartWizard());
   ASSERT_TRUE(ReachStep(kPageLicense));
-  HWND accept = wizard.PageControl(IDC_ACCEPT);
-  ASSERT_TRUE(Click(accept));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(accept, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-  ASSERT_TRUE(wizard.ClickNext());
-  ASSERT_TRUE(WaitUntil([&] { return wizard.Step() == kPageConnection; }));
+  ASSERT_TRUE(AcceptLicenceAndPressNext());
   // While the handheld has not answered yet: Back, Next and Cancel are pressed.
   ::Sleep(200);
   ::PostMessageW(wizard.FrameControl(IDC_BACK), BM_CLICK, 0, 0);

@@ -149,6 +149,13 @@ void WizardTest::RemovePackages() {
   ::FindClose(find);
 }
 
+bool WizardTest::AcceptLicenceAndPressNext() {
+  HWND accept = wizard.PageControl(IDC_ACCEPT);
+  if (!Click(accept) || !WaitUntil([&] { return ::SendMessageW(accept, BM_GETCHECK, 0, 0) == BST_CHECKED; }))
+    return false;
+  return wizard.ClickNext() && WaitUntil([&] { return wizard.Step() == kPageConnection; });
+}
+
 bool WizardTest::ReachStep(int step) {
   while (wizard.Step() < step) {
     const int from = wizard.Step();

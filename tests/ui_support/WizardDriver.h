@@ -85,6 +85,9 @@ class WizardTest : public ::testing::Test {
 
   // Walks from the welcome page to step (accepting the licence on the way); each move must succeed.
   bool ReachStep(int step);
+  // On the licence page: ticks the box and presses Next, without waiting for the connection page to settle
+  // (its check is still running when this returns true).
+  bool AcceptLicenceAndPressNext();
 
   DeviceSpec device;
   WizardSession wizard;
