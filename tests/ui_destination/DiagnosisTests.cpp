@@ -63,7 +63,9 @@ TEST_F(DiagnosisTest, EachAreaGetsItsNotesInOrder) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.area);
     ASSERT_TRUE(Select(c.area));
-    if (!c.freeText.empty()) EXPECT_EQ(FreeText(), c.freeText);
+    if (!c.freeText.empty()) {
+      EXPECT_EQ(FreeText(), c.freeText);
+    }
     EXPECT_EQ(RequiredText(), "16.00 Mb neccessari");
     EXPECT_EQ(Notes(), c.notes);
   }

@@ -168,7 +168,9 @@ TEST_F(InstallationLogTest, ProgressBarEndsOneStepPastTheLastEntry) {
     EXPECT_EQ(report.rangeHigh, c.rangeHigh);
     EXPECT_EQ(report.position, c.position);
     ASSERT_TRUE(wizard.WaitForStep(kPageEndInstall));
-    if (!entries.empty()) EXPECT_EQ(DeviceFile(installFolder + "last.txt"), "z");
+    if (!entries.empty()) {
+      EXPECT_EQ(DeviceFile(installFolder + "last.txt"), "z");
+    }
     wizard.Close();
   }
 }
