@@ -8,10 +8,15 @@ bash scripts/setup.sh
 source scripts/env.sh
 jobs="$(nproc)"
 
-echo "== native build and tests"
+echo "== native build and tests with clang"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+echo "== native build and tests with g++"
+cmake --preset native-gcc >/dev/null
+cmake --build --preset native-gcc -j "$jobs"
+ctest --preset native-gcc -j "$jobs"
 
 echo "== short fuzz runs"
 bash scripts/fuzz.sh 10
