@@ -7,6 +7,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests and tools run through Wine; scripts/env.sh prepares the prefix.
+# Tests and tools run through Wine (scripts/wine-run.sh); scripts/env.sh prepares the prefix.
 find_program(TALV_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${TALV_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
