@@ -44,8 +44,9 @@ TEST_F(DeviceNavigationTest, BackFromTheLaterStepsLandsOnTheConnectionStepWhenTh
     std::set<int> stepsSeen;
     const bool landed = WaitUntil(
         [&] {
-          stepsSeen.insert(wizard.Step());
-          return wizard.Step() == c.lands && wizard.StepListShows(c.lands);
+          const int shown = wizard.Step();  // one reading: the page may change between two
+          stepsSeen.insert(shown);
+          return shown == c.lands && wizard.StepListShows(c.lands);
         },
         30000);
     ASSERT_TRUE(landed) << "Back should show step " << c.lands << "; " << wizard.DescribeScreen();
