@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target of the native build for a few seconds each, from its seed corpus.
+# Runs every libFuzzer target of the native build for a few seconds each, from its corpus of starting inputs.
 # Usage: scripts/fuzz.sh [seconds per target]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -94,8 +94,8 @@ std::string Compress(const std::string& data, int level, const std::string& dict
   return out;
 }
 
-std::string NoiseBytes(size_t size, uint32_t seed) {
-  std::mt19937 random(seed);
+std::string NoiseBytes(size_t size, uint32_t salt) {
+  std::mt19937 random(salt);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
   return bytes;

@@ -53,7 +53,7 @@ std::string EntryBytes(const std::string& name, const std::string& folder, const
 // A zlib stream of `data` at the given level; with a dictionary when `dictionary` is not empty.
 std::string Compress(const std::string& data, int level = 9, const std::string& dictionary = "");
 
-// `size` bytes that compress badly (a fixed pseudo-random sequence from `seed`).
-std::string NoiseBytes(size_t size, uint32_t seed);
+// `size` bytes that compress badly (a fixed pseudo-random sequence from `salt`).
+std::string NoiseBytes(size_t size, uint32_t salt);
 
 }  // namespace talvtest

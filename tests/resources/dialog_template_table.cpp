@@ -15,30 +15,30 @@ constexpr DWORD kButtonMask = kBaseMask | BS_TYPEMASK | WS_TABSTOP;
 constexpr DWORD kEditBits = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_WANTRETURN;
 constexpr DWORD kEditMask = kBaseMask | kEditBits | WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL;
 
-ControlSpec GroupBox(const wchar_t* text, int x, int y, int w, int h) {
+ExpectedControl GroupBox(const wchar_t* text, int x, int y, int w, int h) {
   return {IDC_STATIC, L"Button", text, kButtonMask, kBase | BS_GROUPBOX, x, y, w, h};
 }
 
-ControlSpec LeftText(int id, const wchar_t* text, int x, int y, int w, int h) {
+ExpectedControl LeftText(int id, const wchar_t* text, int x, int y, int w, int h) {
   return {id, L"Static", text, kStaticMask, kBase | SS_LEFT, x, y, w, h};
 }
 
-ControlSpec PushButton(int id, const wchar_t* text, int x, int y, int w, int h) {
+ExpectedControl PushButton(int id, const wchar_t* text, int x, int y, int w, int h) {
   return {id, L"Button", text, kButtonMask, kBase | BS_PUSHBUTTON | WS_TABSTOP, x, y, w, h};
 }
 
-ControlSpec Edit(int id, DWORD editBits, int x, int y, int w, int h) {
+ExpectedControl Edit(int id, DWORD editBits, int x, int y, int w, int h) {
   return {id, L"Edit", L"", kEditMask, kBase | WS_BORDER | WS_TABSTOP | editBits, x, y, w, h};
 }
 
-ControlSpec BitmapStatic(int id, int bitmapId, int x, int y, int w, int h) {
+ExpectedControl BitmapStatic(int id, int bitmapId, int x, int y, int w, int h) {
   return {id, L"Static", L"", kStaticMask, kBase | SS_BITMAP, x, y, w, h, RectCheck::LeftTop, bitmapId};
 }
 
 }  // namespace
 
-const TemplateSpec& FrameTemplate() {
-  static const TemplateSpec frame{
+const ExpectedTemplate& FrameTemplate() {
+  static const ExpectedTemplate frame{
       IDD_WIZARD_INSTALLER, "frame 133", L"Installatore Talvenia", 427, 270,
       {
           BitmapStatic(IDC_HEADER, IDB_BANNER_TALVENIA, 0, 0, 427, 37),
@@ -55,9 +55,9 @@ const TemplateSpec& FrameTemplate() {
   return frame;
 }
 
-const std::vector<TemplateSpec>& PageTemplates() {
+const std::vector<ExpectedTemplate>& PageTemplates() {
   // Accented letters are written as escapes so that the expectation does not depend on how this file is read.
-  static const std::vector<TemplateSpec> pages{
+  static const std::vector<ExpectedTemplate> pages{
       {IDD_PAGE_WELCOME, "welcome page 134", L"", 306, 202,
        {
            GroupBox(L"Benvenuto nella procedura guidata di installazione", 7, 7, 292, 188),

@@ -14,7 +14,7 @@ enum class RectCheck {
   LeftTop,     // bitmap statics take the size of their bitmap
 };
 
-struct ControlSpec {
+struct ExpectedControl {
   int id;
   const wchar_t* windowClass;
   const wchar_t* text;
@@ -25,15 +25,15 @@ struct ControlSpec {
   int bitmapId = 0;  // bitmap statics: the bitmap resource the template names
 };
 
-struct TemplateSpec {
+struct ExpectedTemplate {
   int templateId;
   const char* name;
   const wchar_t* caption;
   int width, height;  // dialog units
-  std::vector<ControlSpec> controls;
+  std::vector<ExpectedControl> controls;
 };
 
-const TemplateSpec& FrameTemplate();
-const std::vector<TemplateSpec>& PageTemplates();
+const ExpectedTemplate& FrameTemplate();
+const std::vector<ExpectedTemplate>& PageTemplates();
 
 }  // namespace talv_test

@@ -82,62 +82,62 @@ SIZE BitmapResourceSize(int bitmapId) {
 }
 
 // The template as written: the styles are checked here, before the dialog manager adjusts them.
-void CheckTemplateItem(const TemplateItem& item, const ControlSpec& spec, const std::string& where) {
+void CheckTemplateItem(const TemplateItem& item, const ExpectedControl& want, const std::string& where) {
   SCOPED_TRACE(where + " in the template");
-  EXPECT_EQ(item.id, spec.id);
-  EXPECT_EQ(_wcsicmp(item.windowClass.c_str(), spec.windowClass), 0)
-      << "class " << Narrow(item.windowClass) << ", expected " << Narrow(spec.windowClass);
-  if (spec.bitmapId != 0) {
-    EXPECT_EQ(item.titleOrdinal, spec.bitmapId) << "the static must name its bitmap";
+  EXPECT_EQ(item.id, want.id);
+  EXPECT_EQ(_wcsicmp(item.windowClass.c_str(), want.windowClass), 0)
+      << "class " << Narrow(item.windowClass) << ", expected " << Narrow(want.windowClass);
+  if (want.bitmapId != 0) {
+    EXPECT_EQ(item.titleOrdinal, want.bitmapId) << "the static must name its bitmap";
   } else {
-    EXPECT_EQ(item.title, std::wstring(spec.text))
-        << "text \"" << Narrow(item.title) << "\"\n expected \"" << Narrow(spec.text) << "\"";
+    EXPECT_EQ(item.title, std::wstring(want.text))
+        << "text \"" << Narrow(item.title) << "\"\n expected \"" << Narrow(want.text) << "\"";
   }
-  EXPECT_EQ(item.style & spec.styleMask, spec.style) << std::hex << "style 0x" << item.style << " masked 0x"
-                                                    << (item.style & spec.styleMask) << ", expected 0x" << spec.style;
+  EXPECT_EQ(item.style & want.styleMask, want.style) << std::hex << "style 0x" << item.style << " masked 0x"
+                                                    << (item.style & want.styleMask) << ", expected 0x" << want.style;
   EXPECT_EQ(item.exStyle, 0u) << std::hex << "extended style 0x" << item.exStyle;
-  EXPECT_EQ(item.x, spec.x);
-  EXPECT_EQ(item.y, spec.y);
-  EXPECT_EQ(item.cx, spec.w);
-  EXPECT_EQ(item.cy, spec.h);
+  EXPECT_EQ(item.x, want.x);
+  EXPECT_EQ(item.y, want.y);
+  EXPECT_EQ(item.cx, want.w);
+  EXPECT_EQ(item.cy, want.h);
 }
 
 // The control as the program finds it: its id, class and text, and where it stands in pixels.
-void CheckControlWindow(HWND dialog, HWND control, const ControlSpec& spec, const std::string& where) {
+void CheckControlWindow(HWND dialog, HWND control, const ExpectedControl& want, const std::string& where) {
   SCOPED_TRACE(where + " as created");
-  EXPECT_EQ(GetDlgCtrlID(control), spec.id);
-  EXPECT_EQ(_wcsicmp(ClassOf(control).c_str(), spec.windowClass), 0)
-      << "class " << Narrow(ClassOf(control)) << ", expected " << Narrow(spec.windowClass);
-  if (spec.bitmapId == 0) {
-    EXPECT_EQ(WindowText(control), std::wstring(spec.text))
-        << "text \"" << Narrow(WindowText(control)) << "\"\n expected \"" << Narrow(spec.text) << "\"";
+  EXPECT_EQ(GetDlgCtrlID(control), want.id);
+  EXPECT_EQ(_wcsicmp(ClassOf(control).c_str(), want.windowClass), 0)
+      << "class " << Narrow(ClassOf(control)) << ", expected " << Narrow(want.windowClass);
+  if (want.bitmapId == 0) {
+    EXPECT_EQ(WindowText(control), std::wstring(want.text))
+        << "text \"" << Narrow(WindowText(control)) << "\"\n expected \"" << Narrow(want.text) << "\"";
   }
   bool visible = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-  EXPECT_EQ(visible, (spec.style & WS_VISIBLE) != 0);
+  EXPECT_EQ(visible, (want.style & WS_VISIBLE) != 0);
 
   // The dialog manager converts position and size separately, so each is compared that way.
   RECT actual{};
   GetWindowRect(control, &actual);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-  RECT position = DialogUnitsToPixels(dialog, spec.x, spec.y, 0, 0);
-  RECT size = DialogUnitsToPixels(dialog, 0, 0, spec.w, spec.h);
+  RECT position = DialogUnitsToPixels(dialog, want.x, want.y, 0, 0);
+  RECT size = DialogUnitsToPixels(dialog, 0, 0, want.w, want.h);
   std::string rects = "rect " + RectText(actual) + ", expected at (" + std::to_string(position.left) + "," +
                       std::to_string(position.top) + ") size " + std::to_string(size.right) + "x" +
                       std::to_string(size.bottom);
   EXPECT_EQ(actual.left, position.left) << rects;
   EXPECT_EQ(actual.top, position.top) << rects;
-  if (spec.rectCheck != RectCheck::LeftTop) {
+  if (want.rectCheck != RectCheck::LeftTop) {
     EXPECT_EQ(actual.right - actual.left, size.right) << rects;
   }
-  if (spec.rectCheck == RectCheck::Full) {
+  if (want.rectCheck == RectCheck::Full) {
     EXPECT_EQ(actual.bottom - actual.top, size.bottom) << rects;
   }
 
-  if (spec.bitmapId != 0) {
+  if (want.bitmapId != 0) {
     // The template names the bitmap by number; the static must have loaded it and taken its size.
     HBITMAP shown = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
     SIZE shownSize = BitmapSize(shown);
-    SIZE resourceSize = BitmapResourceSize(spec.bitmapId);
+    SIZE resourceSize = BitmapResourceSize(want.bitmapId);
     ASSERT_NE(shown, nullptr) << "no bitmap in the static";
     EXPECT_EQ(shownSize.cx, resourceSize.cx);
     EXPECT_EQ(shownSize.cy, resourceSize.cy);
@@ -146,37 +146,37 @@ void CheckControlWindow(HWND dialog, HWND control, const ControlSpec& spec, cons
   }
 }
 
-void CheckControls(HWND dialog, const TemplateSpec& spec) {
+void CheckControls(HWND dialog, const ExpectedTemplate& want) {
   DialogTemplate written;
   std::string error;
-  ASSERT_TRUE(ReadDialogTemplate(spec.templateId, written, error)) << error;
-  EXPECT_EQ(written.pointSize, 8) << spec.name;
-  EXPECT_EQ(written.typeface, L"Arial") << spec.name;
-  EXPECT_EQ(written.cx, spec.width) << spec.name;
-  EXPECT_EQ(written.cy, spec.height) << spec.name;
-  ASSERT_EQ(written.items.size(), spec.controls.size()) << spec.name << ": number of controls in the template";
+  ASSERT_TRUE(ReadDialogTemplate(want.templateId, written, error)) << error;
+  EXPECT_EQ(written.pointSize, 8) << want.name;
+  EXPECT_EQ(written.typeface, L"Arial") << want.name;
+  EXPECT_EQ(written.cx, want.width) << want.name;
+  EXPECT_EQ(written.cy, want.height) << want.name;
+  ASSERT_EQ(written.items.size(), want.controls.size()) << want.name << ": number of controls in the template";
 
   size_t index = 0;
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++index) {
-    if (index >= spec.controls.size()) {
-      ADD_FAILURE() << spec.name << ": unexpected control " << index << " id " << GetDlgCtrlID(child) << " class "
+    if (index >= want.controls.size()) {
+      ADD_FAILURE() << want.name << ": unexpected control " << index << " id " << GetDlgCtrlID(child) << " class "
                     << Narrow(ClassOf(child)) << " text \"" << Narrow(WindowText(child)) << "\"";
       continue;
     }
-    std::string where = std::string(spec.name) + ", control " + std::to_string(index) + " (id " +
-                        std::to_string(spec.controls[index].id) + ")";
-    CheckTemplateItem(written.items[index], spec.controls[index], where);
-    CheckControlWindow(dialog, child, spec.controls[index], where);
+    std::string where = std::string(want.name) + ", control " + std::to_string(index) + " (id " +
+                        std::to_string(want.controls[index].id) + ")";
+    CheckTemplateItem(written.items[index], want.controls[index], where);
+    CheckControlWindow(dialog, child, want.controls[index], where);
   }
-  EXPECT_EQ(index, spec.controls.size()) << spec.name << ": number of controls created";
+  EXPECT_EQ(index, want.controls.size()) << want.name << ": number of controls created";
 }
 
-void CheckClientSize(HWND dialog, const TemplateSpec& spec) {
+void CheckClientSize(HWND dialog, const ExpectedTemplate& want) {
   RECT client{};
   GetClientRect(dialog, &client);
-  RECT expected = DialogUnitsToPixels(dialog, 0, 0, spec.width, spec.height);
-  EXPECT_EQ(client.right, expected.right) << spec.name << ": client width";
-  EXPECT_EQ(client.bottom, expected.bottom) << spec.name << ": client height";
+  RECT expected = DialogUnitsToPixels(dialog, 0, 0, want.width, want.height);
+  EXPECT_EQ(client.right, expected.right) << want.name << ": client width";
+  EXPECT_EQ(client.bottom, expected.bottom) << want.name << ": client height";
 }
 
 // The templates ask for Arial 8 pt; the dialog manager creates that font for every control.
@@ -205,8 +205,8 @@ class DialogTemplates : public ::testing::Test {
 HMODULE DialogTemplates::richEdit_ = nullptr;
 
 TEST_F(DialogTemplates, FrameIsAModalPopupWithCaptionAndItsControls) {
-  const TemplateSpec& spec = FrameTemplate();
-  DialogWindow frame(CreateFromTemplate(spec.templateId, nullptr));
+  const ExpectedTemplate& want = FrameTemplate();
+  DialogWindow frame(CreateFromTemplate(want.templateId, nullptr));
   ASSERT_NE(frame.hwnd, nullptr) << "CreateDialogParamW(133) failed, error " << GetLastError();
 
   DWORD style = static_cast<DWORD>(GetWindowLongW(frame.hwnd, GWL_STYLE));
@@ -214,19 +214,19 @@ TEST_F(DialogTemplates, FrameIsAModalPopupWithCaptionAndItsControls) {
       << std::hex << style;
   EXPECT_NE(GetWindowLongW(frame.hwnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0) << "modal frame";
   EXPECT_EQ(style & WS_THICKFRAME, 0u) << "the wizard is not resizable";
-  EXPECT_EQ(WindowText(frame.hwnd), spec.caption);
-  CheckClientSize(frame.hwnd, spec);
-  CheckFont(frame.hwnd, spec.name);
-  CheckControls(frame.hwnd, spec);
+  EXPECT_EQ(WindowText(frame.hwnd), want.caption);
+  CheckClientSize(frame.hwnd, want);
+  CheckFont(frame.hwnd, want.name);
+  CheckControls(frame.hwnd, want);
 }
 
 TEST_F(DialogTemplates, PagesAreHiddenChildDialogsWithoutCaption) {
   ASSERT_NE(richEdit_, nullptr) << "RICHED32.DLL did not load";
   DialogWindow frame(CreateFromTemplate(IDD_WIZARD_INSTALLER, nullptr));
   ASSERT_NE(frame.hwnd, nullptr);
-  for (const TemplateSpec& spec : PageTemplates()) {
-    SCOPED_TRACE(spec.name);
-    DialogWindow page(CreateFromTemplate(spec.templateId, frame.hwnd));
+  for (const ExpectedTemplate& want : PageTemplates()) {
+    SCOPED_TRACE(want.name);
+    DialogWindow page(CreateFromTemplate(want.templateId, frame.hwnd));
     ASSERT_NE(page.hwnd, nullptr) << "CreateDialogParamW failed, error " << GetLastError();
     EXPECT_EQ(GetParent(page.hwnd), frame.hwnd);
     DWORD style = static_cast<DWORD>(GetWindowLongW(page.hwnd, GWL_STYLE));
@@ -234,10 +234,10 @@ TEST_F(DialogTemplates, PagesAreHiddenChildDialogsWithoutCaption) {
         << std::hex << style;
     // DS_CONTROL: the frame's dialog navigation treats the page as part of itself and tabs into it.
     EXPECT_NE(GetWindowLongW(page.hwnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
-    EXPECT_EQ(WindowText(page.hwnd), spec.caption);
-    CheckClientSize(page.hwnd, spec);
-    CheckFont(page.hwnd, spec.name);
-    CheckControls(page.hwnd, spec);
+    EXPECT_EQ(WindowText(page.hwnd), want.caption);
+    CheckClientSize(page.hwnd, want);
+    CheckFont(page.hwnd, want.name);
+    CheckControls(page.hwnd, want);
   }
 }
 
