@@ -1,7 +1,7 @@
 // One installer per user session: the temporary package files have fixed names, so a second copy would
 // overwrite the first one's package and delete it when it ends.
 #pragma once
-#include "ScopedHandles.h"
+#include "unique_handle_win.h"
 
 class SingleInstance {
  public:
@@ -11,6 +11,6 @@ class SingleInstance {
   void ReportAlreadyRunning() const;
 
  private:
-  afx::ScopedKernelHandle m_mutex;
+  base::UniqueKernelHandle m_mutex;
   bool m_bFirst = false;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "unique_handle_win.h"
 #include "wide_text.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
@@ -121,17 +122,14 @@ PlatformSearch* EmulatedHandheld::FindFirst(const char16_t* pattern, FindRecord*
     std::wstring hostPattern;
     if (!ready_ || !HostSearchPattern(pattern, &hostPattern)) return nullptr;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(hostPattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return nullptr;
+    base::UniqueFindHandle find(FindFirstFileW(hostPattern.c_str(), &data));
+    if (!find.IsValid()) return nullptr;
     // The handheld has no "." and ".." entries.
     while (IsDotEntry(data)) {
-        if (!FindNextFileW(find, &data)) {
-            ::FindClose(find);
-            return nullptr;
-        }
+        if (!FindNextFileW(find.Get(), &data)) return nullptr;
     }
     Fill(data, record);
-    return reinterpret_cast<PlatformSearch*>(find);
+    return reinterpret_cast<PlatformSearch*>(find.Release());
 }
 
 bool EmulatedHandheld::FindNext(PlatformSearch* search, FindRecord* record) {

@@ -4,10 +4,13 @@
 #include <cwchar>
 
 #include "device_ini.h"
-#include "unique_handle.h"
+#include "unique_handle_win.h"
 
 namespace emu {
 namespace {
+
+using base::UniqueFindHandle;
+using base::UniqueKernelHandle;
 
 constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
 constexpr std::size_t kDevicePathLimit = 260;  // a device path is shorter than this
@@ -72,9 +75,9 @@ bool CreateFolderTree(const std::wstring& path) {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
-  UniqueHandle file(CreateFileW(HostPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  UniqueKernelHandle file(CreateFileW(HostPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
+  if (!file.IsValid()) return false;
   bytes->clear();
   char buffer[4096];
   DWORD got = 0;
@@ -132,8 +135,8 @@ uint64_t BytesUnder(const std::wstring& folder, int depth) {
   // Deep trees are possible through the host only; stop well before the stack could suffer.
   if (depth > 64) return 0;
   WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW(HostPath(folder + L"\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  const UniqueFindHandle search(FindFirstFileW(HostPath(folder + L"\\*").c_str(), &data));
+  if (!search.IsValid()) return 0;
   uint64_t total = 0;
   do {
     const std::wstring name = data.cFileName;
@@ -143,8 +146,7 @@ uint64_t BytesUnder(const std::wstring& folder, int depth) {
       total += BytesUnder(folder + L"\\" + name, depth + 1);
     else
       total += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &data));
   return total;
 }
 
@@ -210,9 +212,9 @@ std::wstring ResolveDeviceFolder() {
 bool EnsureDefaultDevice(const std::wstring& folder) {
   if (!CreateFolderTree(folder)) return false;
   const std::wstring ini = folder + L"\\device.ini";
-  UniqueHandle file(CreateFileW(HostPath(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  UniqueKernelHandle file(CreateFileW(HostPath(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.Valid()) {
+  if (file.IsValid()) {
     DWORD written = 0;
     const DWORD size = sizeof kDefaultIni - 1;
     if (!WriteFile(file.Get(), kDefaultIni, size, &written, nullptr) || written != size) return false;
@@ -250,6 +252,9 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       int trace = 0;
       ReadNumber(section, L"trace", &trace);
       config.trace = trace != 0;
+      int runPrograms = 1;
+      ReadNumber(section, L"run_programs", &runPrograms);
+      config.runPrograms = runPrograms != 0;
     } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
       Volume volume;
       volume.name = section.name.substr(7);
@@ -300,8 +305,8 @@ uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& conf
   const std::wstring root = folder + L"\\root";
   uint64_t used = 0;
   WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW(HostPath(root + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
+  const UniqueFindHandle search(FindFirstFileW(HostPath(root + L"\\*").c_str(), &data));
+  if (search.IsValid()) {
     do {
       const std::wstring name = data.cFileName;
       if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
@@ -312,8 +317,7 @@ uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& conf
       bool isVolume = false;
       for (const Volume& volume : config.volumes) isVolume = isVolume || EqualNoCase(volume.name, name);
       if (!isVolume) used += BytesUnder(root + L"\\" + name, 1);
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &data));
   }
   return used >= config.storeSize ? 0 : config.storeSize - used;
 }

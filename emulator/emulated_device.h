@@ -31,6 +31,7 @@ struct DeviceConfig {
   uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
   DWORD writeLimit = 0;  // non-zero: a write moves at most this many bytes and reports the shorter count
   bool trace = false;    // RAPI.dll appends one line per call to trace.log in the device folder
+  bool runPrograms = true;  // false: a host program started on the handheld is recorded but not run
   std::vector<Volume> volumes;
 };
 

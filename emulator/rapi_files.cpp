@@ -73,7 +73,7 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   const DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, dwCreationDisposition, attributes,
                                 nullptr));
-  if (!object.file.Valid()) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
+  if (!object.file.IsValid()) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS &&
                        (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
   link.ForgetFreeSpace();
@@ -89,7 +89,7 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   link.Trace("CeReadFile", std::to_wstring(nNumberOfBytesToRead));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
-  if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (object == nullptr || !object->file.IsValid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!object->canRead) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD got = 0;
@@ -107,7 +107,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   link.Trace("CeWriteFile", std::to_wstring(nNumberOfBytesToWrite));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
-  if (object == nullptr || !object->file.Valid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (object == nullptr || !object->file.IsValid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!object->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   if (nNumberOfBytesToWrite == 0) {

@@ -108,15 +108,15 @@ HRESULT Link::Init(RAPIINIT* init) {
   DeviceConfig config;
   if (folder.empty() || !LoadDeviceConfig(folder, &config)) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 
-  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  UniqueHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!event.Valid() || !cancel.Valid()) return E_OUTOFMEMORY;
-  UniqueHandle thread;
+  UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event.IsValid() || !cancel.IsValid()) return E_OUTOFMEMORY;
+  UniqueKernelHandle thread;
   if (config.connected) {
     Answer* answer = new Answer{this, generation_ + 1, config.answerMs, config.initResult, init, event.Get(),
                                 cancel.Get()};
     thread.Reset(CreateThread(nullptr, 0, &Link::AnswerThread, answer, 0, nullptr));
-    if (!thread.Valid()) {
+    if (!thread.IsValid()) {
       delete answer;
       return E_OUTOFMEMORY;
     }
@@ -138,7 +138,7 @@ HRESULT Link::Init(RAPIINIT* init) {
 }
 
 HRESULT Link::Uninit() {
-  UniqueHandle event, cancel, thread;
+  UniqueKernelHandle event, cancel, thread;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!initialised_) return E_FAIL;
@@ -153,8 +153,8 @@ HRESULT Link::Uninit() {
     thread = std::move(answerThread_);
   }
   // Outside the lock: a pending answer takes the lock before it gives up.
-  if (cancel.Valid()) SetEvent(cancel.Get());
-  if (thread.Valid()) WaitForSingleObject(thread.Get(), INFINITE);
+  if (cancel.IsValid()) SetEvent(cancel.Get());
+  if (thread.IsValid()) WaitForSingleObject(thread.Get(), INFINITE);
   return S_OK;
 }
 

@@ -12,9 +12,11 @@
 
 #include "emulated_device.h"
 #include "rapi.h"
-#include "unique_handle.h"
+#include "unique_handle_win.h"
 
 namespace emu {
+
+using base::UniqueKernelHandle;
 
 // What a call reports while no link is up: before the handheld answered, after it refused, after the link
 // dropped or without a CeRapiInitEx.
@@ -31,7 +33,7 @@ DWORD CeError();
 
 // A file, or a started program's process or thread, as the caller's handle names it.
 struct OpenObject {
-  UniqueHandle file;  // empty for a process or thread
+  UniqueKernelHandle file;  // empty for a process or thread
   bool canRead = false;
   bool canWrite = false;
   int area = kMainStore;  // index into DeviceConfig::volumes
@@ -88,7 +90,7 @@ class Link {
   std::map<uintptr_t, OpenObject> objects_;
   uintptr_t nextHandle_ = 0x10000;  // handles are never reused, so a stale one is always refused
   std::map<int, uint64_t> freeBytes_;
-  UniqueHandle event_, cancel_, answerThread_;
+  UniqueKernelHandle event_, cancel_, answerThread_;
 };
 
 // The logs of the device folder (processes.log, trace.log) are UTF-8.

@@ -9,7 +9,7 @@
 
 using emu::Link;
 using emu::SetCeError;
-using emu::UniqueHandle;
+using base::UniqueKernelHandle;
 using emu::Utf8;
 
 namespace {
@@ -17,10 +17,10 @@ namespace {
 constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
 
 bool AppendToLog(const std::wstring& folder, const std::wstring& image, const std::wstring& commandLine) {
-  UniqueHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,
+  UniqueKernelHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                nullptr));
-  if (!log.Valid()) return false;
+  if (!log.IsValid()) return false;
   const std::string line = Utf8(image) + "\t" + Utf8(commandLine) + "\r\n";
   DWORD written = 0;
   return WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
@@ -29,9 +29,9 @@ bool AppendToLog(const std::wstring& folder, const std::wstring& image, const st
 
 // The machine type of a PE executable (not a DLL), or 0 for anything else.
 WORD ExecutableMachine(const std::wstring& hostPath) {
-  UniqueHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueKernelHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return 0;
+  if (!file.IsValid()) return 0;
   IMAGE_DOS_HEADER dos = {};
   DWORD got = 0;
   if (!ReadFile(file.Get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos ||
@@ -95,7 +95,7 @@ bool StartHostProgram(const std::wstring& folder, const std::wstring& hostImage,
   if (!CreateProcessW(hostImage.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                       environment.data(), directory.c_str(), &startup, &started))
     return false;
-  UniqueHandle process(started.hProcess), thread(started.hThread);
+  UniqueKernelHandle process(started.hProcess), thread(started.hThread);
   *processId = started.dwProcessId;
   *threadId = started.dwThreadId;
   return true;
@@ -135,7 +135,7 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
 
   static DWORD s_nextId = 0x1000;
   DWORD processId = s_nextId += 4, threadId = s_nextId += 4;
-  if (ExecutableMachine(hostImage) == HostMachine() &&
+  if (link.Config().runPrograms && ExecutableMachine(hostImage) == HostMachine() &&
       !StartHostProgram(link.Folder(), hostImage, arguments, &processId, &threadId)) {
     SetCeError(GetLastError());
     return FALSE;

@@ -8,10 +8,10 @@ namespace emu {
 
 void Link::Trace(const char* function, const std::wstring& arguments) {
   if (!config_.trace || folder_.empty()) return;
-  UniqueHandle log(CreateFileW((folder_ + L"\\trace.log").c_str(), FILE_APPEND_DATA,
+  UniqueKernelHandle log(CreateFileW((folder_ + L"\\trace.log").c_str(), FILE_APPEND_DATA,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!log.Valid()) return;
+  if (!log.IsValid()) return;
   std::string line = function;
   if (!arguments.empty()) line += " " + Utf8(arguments);
   line += "\r\n";

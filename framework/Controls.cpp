@@ -3,7 +3,7 @@
 #include <richedit.h>
 #include <cstring>
 #include "Gdi.h"
-#include "Text.h"
+#include "latin1_text.h"
 
 HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
   return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
@@ -14,12 +14,12 @@ HBITMAP CStatic::GetBitmap() const {
 }
 
 void CEdit::ReplaceSel(const char* text, BOOL bCanUndo) {
-  std::wstring wide = afx::Widen(text);
+  std::wstring wide = base::Widen(text);
   SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 int CComboBox::AddString(const char* text) {
-  std::wstring wide = afx::Widen(text);
+  std::wstring wide = base::Widen(text);
   return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
@@ -29,7 +29,7 @@ std::string CComboBox::GetLBText(int nIndex) const {
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
   SendMessage(CB_GETLBTEXT, nIndex, reinterpret_cast<LPARAM>(buffer.data()));
   buffer.resize(static_cast<size_t>(length));
-  return afx::Narrow(buffer);
+  return base::Narrow(buffer);
 }
 
 HIMAGELIST CListCtrl::SetImageList(CImageList* imageList, int nImageListType) {
@@ -38,7 +38,7 @@ HIMAGELIST CListCtrl::SetImageList(CImageList* imageList, int nImageListType) {
 }
 
 int CListCtrl::InsertItem(int nItem, const char* text, int nImage) {
-  std::wstring wide = afx::Widen(text);
+  std::wstring wide = base::Widen(text);
   LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = nItem;

@@ -23,6 +23,8 @@ class CEdit : public CWnd {
  public:
   void SetSel(int nStartChar, int nEndChar) { SendMessage(EM_SETSEL, nStartChar, nEndChar); }
   void ReplaceSel(const char* text, BOOL bCanUndo = FALSE);
+  // 0 lifts the limit as far as the control goes.
+  void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax); }
 };
 
 class CComboBox : public CWnd {

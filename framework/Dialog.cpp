@@ -1,6 +1,6 @@
 #include "Dialog.h"
 
-#include "Text.h"
+#include "latin1_text.h"
 #include "WinApp.h"
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
@@ -70,13 +70,15 @@ INT_PTR CDialog::DoModal() {
 }
 
 void CDialog::RunModalLoop() {
+  m_bQuitReceived = false;
   MSG msg;
   while (!m_bEndModal && m_hWnd != nullptr) {
     BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
-      // A quit request ends the dialog and stays queued for whoever runs the outer loop.
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
+      m_bQuitReceived = true;
+      m_nQuitCode = static_cast<int>(msg.wParam);
+      OnQuitRequest();
+      continue;
     }
     if (got == -1) break;
     if (!AfxPreTranslateMessage(&msg)) {
@@ -84,6 +86,8 @@ void CDialog::RunModalLoop() {
       ::DispatchMessageW(&msg);
     }
   }
+  // The quit request stays for whoever runs the outer loop.
+  if (m_bQuitReceived) ::PostQuitMessage(m_nQuitCode);
 }
 
 void CDialog::EndDialog(int nResult) {
@@ -111,6 +115,8 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::OnQuitRequest() { EndDialog(-1); }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
   if (m_hWnd == nullptr) return FALSE;

@@ -39,6 +39,11 @@ class CDialog : public CWnd {
   virtual void DoDataExchange(CDataExchange* pDX);
   virtual void OnOK();
   virtual void OnCancel();
+  // A WM_QUIT reached the modal loop. The default ends the dialog at once; a dialog that must first let work
+  // finish ends itself later. Either way the quit is posted again for the outer loop once this loop is over.
+  virtual void OnQuitRequest();
+  // EndDialog has been called: the modal loop ends as soon as the message now handled returns.
+  bool IsEnding() const { return m_bEndModal; }
 
   UINT m_nIDTemplate;
   CWnd* m_pParentWnd;
@@ -52,6 +57,8 @@ class CDialog : public CWnd {
   bool m_bModal = false;
   bool m_bEndModal = false;
   INT_PTR m_nModalResult = -1;
+  bool m_bQuitReceived = false;
+  int m_nQuitCode = 0;
 };
 
 // Lets the windows from msg.hwnd up to the top-level window pre-translate a message; true when one did.

@@ -1,7 +1,7 @@
 #include "Gdi.h"
 
 #include <cwchar>
-#include "Text.h"
+#include "latin1_text.h"
 #include "WinApp.h"
 
 BOOL CFont::CreatePointFont(int nPointSize, const char* faceName) {
@@ -10,7 +10,7 @@ BOOL CFont::CreatePointFont(int nPointSize, const char* faceName) {
   logFont.lfHeight = -::MulDiv(nPointSize, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
   ::ReleaseDC(nullptr, screen);
   logFont.lfCharSet = DEFAULT_CHARSET;
-  std::wstring face = afx::Widen(faceName);
+  std::wstring face = base::Widen(faceName);
   wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
   return CreateFontIndirect(&logFont);
 }

@@ -1,8 +1,31 @@
-// Owning wrappers for the GDI objects the wizard keeps: fonts and image lists.
+// Owning wrappers for the GDI objects the wizard keeps: fonts and image lists, and owners for loaded bitmaps.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
-#include "ScopedHandles.h"
+#include "unique_handle.h"
+
+namespace afx {
+
+template <typename Gdi>
+struct GdiObjectTraits {
+  using Handle = Gdi;
+  static Gdi Empty() { return nullptr; }
+  static bool IsValid(Gdi h) { return h != nullptr; }
+  static bool Close(Gdi h) { return ::DeleteObject(h) != FALSE; }
+};
+
+struct ImageListTraits {
+  using Handle = HIMAGELIST;
+  static HIMAGELIST Empty() { return nullptr; }
+  static bool IsValid(HIMAGELIST h) { return h != nullptr; }
+  static bool Close(HIMAGELIST h) { return ImageList_Destroy(h) != FALSE; }
+};
+
+using ScopedBitmap = base::UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using ScopedFont = base::UniqueHandle<GdiObjectTraits<HFONT>>;
+using ScopedImageList = base::UniqueHandle<ImageListTraits>;
+
+}  // namespace afx
 
 class CFont {
  public:

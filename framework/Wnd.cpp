@@ -1,7 +1,7 @@
 #include "Wnd.h"
 
 #include "Gdi.h"
-#include "Text.h"
+#include "latin1_text.h"
 #include "WinApp.h"
 
 namespace {
@@ -49,14 +49,14 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
   return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextW(m_hWnd, afx::Widen(text).c_str()); }
+void CWnd::SetWindowText(const char* text) { ::SetWindowTextW(m_hWnd, base::Widen(text).c_str()); }
 
 std::string CWnd::GetWindowText() const {
   int length = ::GetWindowTextLengthW(m_hWnd);
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
   int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
   buffer.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return afx::Narrow(buffer);
+  return base::Narrow(buffer);
 }
 
 void CWnd::ScreenToClient(RECT* rect) const {
@@ -68,5 +68,5 @@ void CWnd::SetFont(CFont* font, BOOL bRedraw) {
 }
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
-  return ::MessageBoxW(m_hWnd, afx::Widen(text).c_str(), afx::Widen(caption).c_str(), type);
+  return ::MessageBoxW(m_hWnd, base::Widen(text).c_str(), base::Widen(caption).c_str(), type);
 }

@@ -4,11 +4,10 @@ namespace talv {
 
 DeflateSink::DeflateSink(FILE* out, int level) : out_(out) {
   ready_ = deflateInit(&stream_, level) == Z_OK;
+  if (ready_) ending_.Reset(&stream_);
 }
 
-DeflateSink::~DeflateSink() {
-  if (ready_) deflateEnd(&stream_);
-}
+DeflateSink::~DeflateSink() = default;
 
 bool DeflateSink::Pump(int flush) {
   unsigned char buffer[16384];

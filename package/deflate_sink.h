@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "byte_sink.h"
+#include "zlib_stream.h"
 
 namespace talv {
 
@@ -23,6 +24,7 @@ class DeflateSink : public ByteSink {
 
   FILE* out_;
   z_stream stream_ = {};
+  UniqueDeflateStream ending_;  // after stream_: it ends the stream before the stream goes
   bool ready_ = false;
   bool finished_ = false;
 };

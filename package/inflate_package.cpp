@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include "zlib_stream.h"
+
 namespace {
 
 constexpr unsigned kChunk = 16384;
@@ -16,13 +18,11 @@ int InflatePackage(FILE* source, FILE* destination) {
   z_stream stream = {};
   int ret = inflateInit(&stream);
   if (ret != Z_OK) return ret;
+  const talv::UniqueInflateStream ending(&stream);
 
   do {
     stream.avail_in = static_cast<uInt>(fread(in, 1, kChunk, source));
-    if (ferror(source)) {
-      inflateEnd(&stream);
-      return Z_ERRNO;
-    }
+    if (ferror(source)) return Z_ERRNO;
     if (stream.avail_in == 0) break;
     stream.next_in = in;
 
@@ -30,25 +30,12 @@ int InflatePackage(FILE* source, FILE* destination) {
       stream.avail_out = kChunk;
       stream.next_out = out;
       ret = inflate(&stream, Z_NO_FLUSH);
-      switch (ret) {
-        case Z_NEED_DICT:
-          ret = Z_DATA_ERROR;
-          [[fallthrough]];
-        case Z_DATA_ERROR:
-        case Z_MEM_ERROR:
-          inflateEnd(&stream);
-          return ret;
-        default:
-          break;
-      }
+      if (ret == Z_NEED_DICT) return Z_DATA_ERROR;
+      if (ret == Z_DATA_ERROR || ret == Z_MEM_ERROR) return ret;
       const size_t produced = kChunk - stream.avail_out;
-      if (fwrite(out, 1, produced, destination) != produced || ferror(destination)) {
-        inflateEnd(&stream);
-        return Z_ERRNO;
-      }
+      if (fwrite(out, 1, produced, destination) != produced || ferror(destination)) return Z_ERRNO;
     } while (stream.avail_out == 0);
   } while (ret != Z_STREAM_END);
 
-  inflateEnd(&stream);
   return ret == Z_STREAM_END ? Z_OK : Z_DATA_ERROR;
 }

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 #include "Afx.h"
-#include "Text.h"
+#include "latin1_text.h"
 #include "WizardMessages.h"
 #include "resource.h"
 
@@ -91,7 +91,7 @@ void InstallObserver::OnCall(const CWPSTRUCT& call) {
       HWND bar = ::GetDlgItem(page, IDC_PROGRESS);
       std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(log)) + 1, L'\0');
       text.resize(static_cast<size_t>(::GetWindowTextW(log, text.data(), static_cast<int>(text.size()))));
-      report.log = afx::Narrow(text);
+      report.log = base::Narrow(text);
       report.position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
       report.rangeLow = static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, TRUE, 0));
       report.rangeHigh = static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));

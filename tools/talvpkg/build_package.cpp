@@ -20,16 +20,16 @@ bool BuildPackage(const BuildOptions& options, std::string* error, size_t* entri
   writer.WriteHeader(options.productA ? 1 : 0, options.launcher ? 1 : 0, static_cast<uint16_t>(files.size()));
   for (const SourceFile& file : files) {
     UniqueFile source(OpenFile(file.path, "rb"));
-    if (!source) {
+    if (!source.IsValid()) {
       *error = file.path.u8string() + ": cannot be opened";
       return false;
     }
     if (!writer.BeginEntry(file.name, file.folder, static_cast<uint32_t>(file.size)) ||
-        !writer.CopyData(source.get(), static_cast<uint32_t>(file.size))) {
+        !writer.CopyData(source.Get(), static_cast<uint32_t>(file.size))) {
       *error = file.path.u8string() + ": " + writer.Error();
       return false;
     }
-    if (fgetc(source.get()) != EOF) {
+    if (fgetc(source.Get()) != EOF) {
       *error = file.path.u8string() + ": the file grew while the package was built";
       return false;
     }

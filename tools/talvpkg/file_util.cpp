@@ -16,23 +16,6 @@ FILE* OpenFile(const fs::path& path, const char* mode) {
 #endif
 }
 
-UniqueFile& UniqueFile::operator=(UniqueFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    file_ = other.file_;
-    other.file_ = nullptr;
-  }
-  return *this;
-}
-
-bool UniqueFile::Close() {
-  if (file_ == nullptr) return true;
-  const bool flushed = !ferror(file_);
-  const bool closed = fclose(file_) == 0;
-  file_ = nullptr;
-  return flushed && closed;
-}
-
 TempFile::~TempFile() {
   file_.Close();
   if (!committed_ && !path_.empty()) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "unique_handle.h"
+
 namespace talvpkg {
 
 namespace fs = std::filesystem;
@@ -12,25 +14,8 @@ namespace fs = std::filesystem;
 // Opens `path` with a C mode string; wide on Windows, where MinGW paths are UTF-16.
 FILE* OpenFile(const fs::path& path, const char* mode);
 
-// Move-only owner of a FILE*.
-class UniqueFile {
- public:
-  UniqueFile() = default;
-  explicit UniqueFile(FILE* file) : file_(file) {}
-  ~UniqueFile() { Close(); }
-  UniqueFile(UniqueFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
-  UniqueFile& operator=(UniqueFile&& other) noexcept;
-  UniqueFile(const UniqueFile&) = delete;
-  UniqueFile& operator=(const UniqueFile&) = delete;
-
-  FILE* get() const { return file_; }
-  explicit operator bool() const { return file_ != nullptr; }
-  // Closes the file; false when buffered data could not be written.
-  bool Close();
-
- private:
-  FILE* file_ = nullptr;
-};
+// An owning FILE*; Close() tells whether buffered data reached the file.
+using UniqueFile = base::UniqueFile;
 
 // A file created with a unique hidden name in `folder`, removed on destruction unless committed (renamed
 // to its final name). Large intermediate results go here rather than into memory.
@@ -43,7 +28,7 @@ class TempFile {
 
   // Creates the file for reading and writing. False (with `error`) when it cannot be created.
   bool Create(const fs::path& folder, std::string* error);
-  FILE* get() const { return file_.get(); }
+  FILE* get() const { return file_.Get(); }
   const fs::path& path() const { return path_; }
   // Closes the file and renames it to `target`, replacing a file there.
   bool Commit(const fs::path& target, std::string* error);

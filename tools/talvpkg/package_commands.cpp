@@ -15,12 +15,12 @@ namespace {
 // Decompresses `package` into `archive`, a new temporary file in `tempFolder`, left at its start.
 bool Decompress(const fs::path& package, const fs::path& tempFolder, TempFile* archive, std::string* defect) {
   UniqueFile source(OpenFile(package, "rb"));
-  if (!source) {
+  if (!source.IsValid()) {
     *defect = package.u8string() + ": cannot be opened";
     return false;
   }
   if (!archive->Create(tempFolder, defect)) return false;
-  if (!InflateChecked(source.get(), archive->get(), defect)) return false;
+  if (!InflateChecked(source.Get(), archive->get(), defect)) return false;
   rewind(archive->get());
   return true;
 }
@@ -60,7 +60,7 @@ bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, fs::path* lastFo
     *lastFolder = path.parent_path();
   }
   UniqueFile out(OpenFile(path, "wb"));
-  if (!out) {
+  if (!out.IsValid()) {
     *defect = path.u8string() + ": cannot be created";
     return false;
   }
@@ -68,7 +68,7 @@ bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, fs::path* lastFo
   while (size > 0) {
     const size_t want = size < sizeof buffer ? size : sizeof buffer;
     const size_t got = fread(buffer, 1, want, stream);
-    if (fwrite(buffer, 1, got, out.get()) != got) break;
+    if (fwrite(buffer, 1, got, out.Get()) != got) break;
     size -= static_cast<uint32_t>(got);
     if (got < want) return true;  // cut short: the reader reports it
   }

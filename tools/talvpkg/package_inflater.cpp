@@ -2,34 +2,17 @@
 
 #include <zlib.h>
 
+#include "zlib_stream.h"
+
 namespace talvpkg {
-namespace {
-
-// Ends the inflate stream however the function leaves.
-class InflateStream {
- public:
-  InflateStream() { ready_ = inflateInit(&stream) == Z_OK; }
-  ~InflateStream() {
-    if (ready_) inflateEnd(&stream);
-  }
-  InflateStream(const InflateStream&) = delete;
-  InflateStream& operator=(const InflateStream&) = delete;
-  bool ready() const { return ready_; }
-  z_stream stream = {};
-
- private:
-  bool ready_ = false;
-};
-
-}  // namespace
 
 bool InflateChecked(FILE* source, FILE* destination, std::string* defect) {
-  InflateStream inflater;
-  if (!inflater.ready()) {
+  z_stream stream = {};
+  if (inflateInit(&stream) != Z_OK) {
     *defect = "zlib: cannot initialise";
     return false;
   }
-  z_stream& stream = inflater.stream;
+  const talv::UniqueInflateStream ending(&stream);
   unsigned char in[16384];
   unsigned char out[16384];
   int ret = Z_OK;

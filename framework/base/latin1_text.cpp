@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "latin1_text.h"
 
-namespace afx {
+namespace base {
 
 std::wstring Widen(const char* text) {
   std::wstring out;
@@ -25,4 +25,4 @@ std::string Narrow(const wchar_t* text) {
 
 std::string Narrow(const std::wstring& text) { return Narrow(text.c_str()); }
 
-}  // namespace afx
+}  // namespace base
