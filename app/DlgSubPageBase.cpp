@@ -2,6 +2,7 @@
 
 #include "DlgWizardInstaller.h"
 #include "default_folder_name.h"
+#include "latin1_text.h"
 #include "package_location.h"
 
 BEGIN_MESSAGE_MAP(CDlgSubPageBase, CDialog)
@@ -17,9 +18,11 @@ CDlgWizardInstaller* CDlgSubPageBase::GetWizard() const {
 }
 
 std::string CDlgSubPageBase::GetDefaultFolderName() const {
-  std::string packageName;
-  bool found = FindFirstPackage(ExecutableFolder(), &packageName);
-  return talv::DefaultFolderName(found ? packageName.c_str() : nullptr, m_pState->m_bProductA != 0,
+  // The package's name becomes part of a device path, which is narrow text: a character outside ISO 8859-1
+  // shows as '?', which no device folder name may hold, so such a name is refused where the folder is made.
+  std::wstring packageName;
+  const bool found = FindFirstPackage(ExecutableFolder(), &packageName);
+  return talv::DefaultFolderName(found ? base::Narrow(packageName).c_str() : nullptr, m_pState->m_bProductA != 0,
                                  m_pState->m_bLauncherInstall != 0);
 }
 
@@ -28,6 +31,10 @@ void CDlgSubPageBase::OnEnterPage() {}
 bool CDlgSubPageBase::CanLeavePage() { return true; }
 
 void CDlgSubPageBase::OnLeavePage() {}
+
+bool CDlgSubPageBase::IsBusy() const { return false; }
+
+void CDlgSubPageBase::RequestStop() {}
 
 void CDlgSubPageBase::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
 

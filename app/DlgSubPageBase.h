@@ -22,6 +22,11 @@ class CDlgSubPageBase : public CDialog {
   virtual void OnEnterPage();
   virtual bool CanLeavePage();
   virtual void OnLeavePage();
+  // Whether work of the page runs that must end before the page may go (the installation's worker); the frame
+  // neither leaves nor closes a busy page.
+  virtual bool IsBusy() const;
+  // Asks that work to stop at its next safe point; the page reports to the frame when it has.
+  virtual void RequestStop();
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
 

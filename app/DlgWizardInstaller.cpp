@@ -3,9 +3,7 @@
 #include "DlgSubPageBase.h"
 #include "FlagRaised.h"
 #include "PageFactory.h"
-#include "pages/DlgSubPageInstallation.h"
-#include "rapi.h"
-#include "device_path_win.h"
+#include "device_operations.h"
 #include "resource.h"
 
 namespace {
@@ -14,6 +12,12 @@ const char* const kStepTexts[kPageCount] = {
 };
 constexpr int kImageStepAhead = 1;
 constexpr int kImageStepReached = 2;
+
+// A function that not every Windows has, or null.
+template <typename Function>
+Function UserFunction(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
@@ -21,6 +25,7 @@ BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
   ON_BN_CLICKED(IDC_CANCEL_BUTTON, &CDlgWizardInstaller::OnCancelButton)
   ON_BN_CLICKED(IDC_NEXT, &CDlgWizardInstaller::OnNext)
   ON_MESSAGE(WM_INSTALLATION_FINISHED, &CDlgWizardInstaller::OnInstallationFinished)
+  ON_MESSAGE(WM_QUERYENDSESSION, &CDlgWizardInstaller::OnQueryEndSession)
 END_MESSAGE_MAP()
 
 CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INSTALLER, pParent) {
@@ -36,8 +41,7 @@ CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INS
 }
 
 CDlgWizardInstaller::~CDlgWizardInstaller() {
-  delete m_pCurrentPage;
-  m_pCurrentPage = nullptr;
+  m_pCurrentPage.reset();
   DeleteTempFiles();
 }
 
@@ -59,7 +63,10 @@ BOOL CDlgWizardInstaller::OnInitDialog() {
   ShowPage(kPageWelcome);
   m_hHeaderBitmap.Reset(::LoadBitmapA(AfxGetInstanceHandle(),
                                       MAKEINTRESOURCEA(m_state.m_bProductA ? IDB_BANNER_TALVENIA : IDB_BANNER_FENDRO)));
-  m_stcHeader.SetBitmap(m_hHeaderBitmap.Get());
+  // The picture the control loaded from the template is handed back, and is ours to delete.
+  if (HBITMAP previous = m_stcHeader.SetBitmap(m_hHeaderBitmap.Get());
+      previous != nullptr && previous != m_hHeaderBitmap.Get())
+    ::DeleteObject(previous);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   return TRUE;
@@ -84,6 +91,8 @@ void CDlgWizardInstaller::InitStepList() {
 
 bool CDlgWizardInstaller::ShowPage(int n) {
   if (n == m_nCurrentPage || n < 0 || n >= kPageCount) return false;
+  // Once the wizard is ending no page is entered: the installation page would start copying.
+  if (IsEnding()) return false;
   m_pCurrentPage = CreateWizardPage(n, this);
   if (m_pCurrentPage == nullptr) return false;
 
@@ -104,11 +113,9 @@ bool CDlgWizardInstaller::ShowPage(int n) {
 
 void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
   if (m_pCurrentPage == nullptr) return;
-  CDlgSubPageBase* page = m_pCurrentPage;
-  if (callLeaveHook) page->OnLeavePage();
-  page->DestroyWindow();
-  m_pCurrentPage = nullptr;
-  delete page;
+  if (callLeaveHook) m_pCurrentPage->OnLeavePage();
+  m_pCurrentPage->DestroyWindow();
+  m_pCurrentPage.reset();
 }
 
 void CDlgWizardInstaller::GoToPage(int n) {
@@ -116,11 +123,12 @@ void CDlgWizardInstaller::GoToPage(int n) {
   FlagRaised switching(m_bSwitchingPage);
   DestroyCurrentPage(true);
   if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
-  ShowPage(n);
+  ShowPage(n);  // not when a close during the check has ended the wizard
 }
 
 void CDlgWizardInstaller::OnNext() {
-  if (NavigationBlocked()) return;
+  // While the worker copies, Next is hidden; a click sent to it all the same must not leave the page.
+  if (NavigationBlocked() || CurrentPageBusy()) return;
   if (m_nCurrentPage == kPageEndInstall) {
     DeleteDeviceAgent();
     CDialog::OnOK();
@@ -130,7 +138,7 @@ void CDlgWizardInstaller::OnNext() {
 }
 
 void CDlgWizardInstaller::OnBack() {
-  if (NavigationBlocked() || IsInstallationRunning()) return;
+  if (NavigationBlocked() || CurrentPageBusy()) return;
   FlagRaised switching(m_bSwitchingPage);
   DestroyCurrentPage(true);
   if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
@@ -150,34 +158,55 @@ void CDlgWizardInstaller::OnCancelButton() {
   CDialog::OnCancel();
 }
 
-bool CDlgWizardInstaller::IsInstallationRunning() const {
-  if (m_nCurrentPage != kPageInstallation || m_pCurrentPage == nullptr) return false;
-  return static_cast<const CDlgSubPageInstallation*>(m_pCurrentPage)->IsRunning();
-}
+bool CDlgWizardInstaller::CurrentPageBusy() const { return m_pCurrentPage != nullptr && m_pCurrentPage->IsBusy(); }
 
 void CDlgWizardInstaller::AskToInterruptInstallation() {
   const unsigned visit = m_nPageVisit;
   int answer = MessageBox("Sei sicuro di voler interrompere la copia dei file sul palmare?", kCaptionQuestion,
                           MB_YESNO | MB_ICONQUESTION);
   // The worker may have finished, and the frame moved on, while the question was open.
-  if (answer != IDYES || visit != m_nPageVisit || !IsInstallationRunning()) return;
-  static_cast<CDlgSubPageInstallation*>(m_pCurrentPage)->StartOrInterruptInstallation();
+  if (answer != IDYES || visit != m_nPageVisit || !CurrentPageBusy()) return;
+  m_pCurrentPage->RequestStop();
 }
 
 void CDlgWizardInstaller::OnOK() {
-  if (NavigationBlocked() || IsInstallationRunning()) return;
+  if (NavigationBlocked() || CurrentPageBusy()) return;
   CDialog::OnOK();
 }
 
 void CDlgWizardInstaller::OnCancel() {
-  if (IsInstallationRunning()) {
+  if (CurrentPageBusy()) {
     AskToInterruptInstallation();
+    return;
+  }
+  // The check dispatches messages while it waits; ending now would let the switch that runs it go on into the
+  // next page of a closed wizard. The close is carried out when the check is over.
+  if (NavigationBlocked()) {
+    m_bCloseHeld = true;
     return;
   }
   CDialog::OnCancel();
 }
 
+void CDlgWizardInstaller::OnQuitRequest() {
+  // The worker must report before its page may go: it is asked to stop, and the wizard ends on its report.
+  if (CurrentPageBusy()) {
+    m_bEndOnReport = true;
+    m_pCurrentPage->RequestStop();
+    return;
+  }
+  CDialog::OnQuitRequest();
+}
+
+LRESULT CDlgWizardInstaller::OnQueryEndSession(WPARAM, LPARAM) { return CurrentPageBusy() ? FALSE : TRUE; }
+
 LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
+  BlockSessionEnd(false);
+  if (m_bEndOnReport) {
+    DestroyCurrentPage(false);
+    CDialog::OnQuitRequest();
+    return 0;
+  }
   if (wParam == InstallCompleted) {
     GoToPage(kPageEndInstall);
   } else {
@@ -188,6 +217,7 @@ LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
 }
 
 void CDlgWizardInstaller::SetInstallRunning(bool running) {
+  if (running) BlockSessionEnd(true);
   m_btnBack.ShowWindow(running ? SW_HIDE : SW_SHOW);
   m_btnNext.ShowWindow(running ? SW_HIDE : SW_SHOW);
   m_btnCancel.SetWindowText(running ? "Interrompi" : "Annulla");
@@ -210,8 +240,17 @@ void CDlgWizardInstaller::UpdateStepList() {
     m_lstSteps.SetItemImage(i, i <= m_nCurrentPage ? kImageStepReached : kImageStepAhead);
 }
 
-void CDlgWizardInstaller::DeleteDeviceAgent() {
-  wchar_t path[talv::kDevicePathUnits];
-  talv::DevicePathToWide(kDeviceAgentPath, path);
-  CeDeleteFile(path);
+void CDlgWizardInstaller::DeleteDeviceAgent() { talv::DeleteDeviceFile(kDeviceAgentPath); }
+
+void CDlgWizardInstaller::BlockSessionEnd(bool block) {
+  if (block == m_bSessionEndBlocked) return;
+  // Looked up when needed: Windows XP, where many handhelds are docked, has neither function.
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  if (block) {
+    if (auto create = UserFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>(user32, "ShutdownBlockReasonCreate"))
+      create(m_hWnd, L"Installazione sul palmare in corso");
+  } else if (auto destroy = UserFunction<BOOL(WINAPI*)(HWND)>(user32, "ShutdownBlockReasonDestroy")) {
+    destroy(m_hWnd);
+  }
+  m_bSessionEndBlocked = block;
 }

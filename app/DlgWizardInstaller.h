@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
 #include "Afx.h"
 #include "InstallerState.h"
@@ -19,11 +21,12 @@ class CDlgWizardInstaller : public CDialog {
 
   // Services for the pages.
   bool CheckDeviceConnection();
-  bool CopyFileToDevice(FILE* source, uint32_t byteCount, const char* devicePath);
-  // The handheld's error code behind the last failed CopyFileToDevice of the calling thread (the close that
-  // follows a failed write would otherwise overwrite it).
-  static uint32_t GetLastCopyError();
-  std::string GetTempPackagePath(bool compressed) const;
+  // deviceError, when given, receives the handheld's error code behind a failure (0 after success).
+  bool CopyFileToDevice(FILE* source, uint32_t byteCount, const char* devicePath, uint32_t* deviceError = nullptr);
+  std::wstring GetTempPackagePath(bool compressed) const;
+  // What decompressing the package returned (0: the whole stream, checksum included, checked out); nothing
+  // when this run prepared no package.
+  std::optional<int> GetInflateResult() const { return m_nInflateResult; }
   void SetInstallRunning(bool running);
   // What the wizard has learnt so far, read-only (the frame and its pages are the writers).
   const InstallerState& GetState() const { return m_state; }
@@ -34,14 +37,19 @@ class CDlgWizardInstaller : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
-  // Escape, Enter and the close box end the wizard at once, except while an installation runs.
+  // Escape, Enter and the close box end the wizard at once, except while a page is busy or a device check
+  // waits; a WM_QUIT waits for a busy page to finish.
   void OnOK() override;
   void OnCancel() override;
+  void OnQuitRequest() override;
 
   void OnBack();
   void OnNext();
   void OnCancelButton();
   LRESULT OnInstallationFinished(WPARAM wParam, LPARAM lParam);
+  // A log-off or shutdown is refused while the installation copies: the system would end the program in the
+  // middle of a file.
+  LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
 
   void UpdateButtons();
   void UpdateStepList();
@@ -53,10 +61,11 @@ class CDlgWizardInstaller : public CDialog {
 
  private:
   void DestroyCurrentPage(bool callLeaveHook);
-  bool IsInstallationRunning() const;
+  bool CurrentPageBusy() const;
   // Asks whether to interrupt the copy; the answer reaches only the installation visit it was asked for.
   void AskToInterruptInstallation();
   void DeleteDeviceAgent();
+  void BlockSessionEnd(bool block);
 
   CStatic m_stcStepsTitle;
   CStatic m_stcPageArea;
@@ -68,11 +77,12 @@ class CDlgWizardInstaller : public CDialog {
   CFont m_fontSteps;
   CFont m_fontStepsTitle;
   CImageList m_imlSteps;
-  CDlgSubPageBase* m_pCurrentPage = nullptr;
+  std::unique_ptr<CDlgSubPageBase> m_pCurrentPage;
   int m_nCurrentPage = -1;
   InstallerState m_state;
   afx::ScopedBitmap m_hHeaderBitmap;
   HICON m_hIcon = nullptr;  // shared icon from the resources: not destroyed
+  std::optional<int> m_nInflateResult;
 
   // Each page shown gets a new visit number, so a late answer can tell whether its page is still current.
   unsigned m_nPageVisit = 0;
@@ -82,6 +92,11 @@ class CDlgWizardInstaller : public CDialog {
   // a Next or Back dispatched by its wait would destroy that page under the running check.
   bool m_bCheckingDevice = false;
   bool NavigationBlocked() const { return m_bSwitchingPage || m_bCheckingDevice; }
+  // A close request that came while a device check waited; carried out when the check is over.
+  bool m_bCloseHeld = false;
+  // A quit request came while a page was busy: the wizard ends on the worker's report.
+  bool m_bEndOnReport = false;
+  bool m_bSessionEndBlocked = false;
 
   DECLARE_MESSAGE_MAP()
 };

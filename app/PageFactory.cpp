@@ -1,23 +1,23 @@
 #include "PageFactory.h"
 
 #include "WizardMessages.h"
-#include "pages/DlgSubPageConnection.h"
-#include "pages/DlgSubPageDestination.h"
-#include "pages/DlgSubPageEndInstall.h"
-#include "pages/DlgSubPageInstallation.h"
-#include "pages/DlgSubPageLicense.h"
-#include "pages/DlgSubPageReadyToInstall.h"
-#include "pages/DlgSubPageWelcome.h"
+#include "DlgSubPageConnection.h"
+#include "DlgSubPageDestination.h"
+#include "DlgSubPageEndInstall.h"
+#include "DlgSubPageInstallation.h"
+#include "DlgSubPageLicense.h"
+#include "DlgSubPageReadyToInstall.h"
+#include "DlgSubPageWelcome.h"
 
-CDlgSubPageBase* CreateWizardPage(int index, CWnd* parent) {
+std::unique_ptr<CDlgSubPageBase> CreateWizardPage(int index, CWnd* parent) {
   switch (index) {
-    case kPageWelcome: return new CDlgSubPageWelcome(parent);
-    case kPageLicense: return new CDlgSubPageLicense(parent);
-    case kPageConnection: return new CDlgSubPageConnection(parent);
-    case kPageDestination: return new CDlgSubPageDestination(parent);
-    case kPageReadyToInstall: return new CDlgSubPageReadyToInstall(parent);
-    case kPageInstallation: return new CDlgSubPageInstallation(parent);
-    case kPageEndInstall: return new CDlgSubPageEndInstall(parent);
+    case kPageWelcome: return std::make_unique<CDlgSubPageWelcome>(parent);
+    case kPageLicense: return std::make_unique<CDlgSubPageLicense>(parent);
+    case kPageConnection: return std::make_unique<CDlgSubPageConnection>(parent);
+    case kPageDestination: return std::make_unique<CDlgSubPageDestination>(parent);
+    case kPageReadyToInstall: return std::make_unique<CDlgSubPageReadyToInstall>(parent);
+    case kPageInstallation: return std::make_unique<CDlgSubPageInstallation>(parent);
+    case kPageEndInstall: return std::make_unique<CDlgSubPageEndInstall>(parent);
     default: return nullptr;
   }
 }

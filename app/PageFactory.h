@@ -1,6 +1,7 @@
-// Builds the page object of a wizard step; the frame owns what it returns.
+// Builds the page object of a wizard step: the one place that names the concrete pages.
 #pragma once
+#include <memory>
 class CDlgSubPageBase;
 class CWnd;
 
-CDlgSubPageBase* CreateWizardPage(int index, CWnd* parent);
+std::unique_ptr<CDlgSubPageBase> CreateWizardPage(int index, CWnd* parent);

@@ -1,30 +1,20 @@
 // The frame's package services: the package beside the program is copied and decompressed into the user's
-// temporary folder before the first page shows; both temporary files go when the frame goes.
+// temporary folder before the first page shows; both temporary files go when the frame goes. Every path here
+// is a host path and stays UTF-16, so a temporary or program folder outside the ANSI code page works as any.
 #include <windows.h>
 #include <cstdio>
-#include <memory>
 #include "DlgWizardInstaller.h"
 #include "inflate_package.h"
 #include "package_facts.h"
 #include "package_location.h"
-#include "Text.h"
+#include "unique_handle.h"
 
-namespace {
-// Closes a C stream when it goes out of scope.
-struct FileCloser {
-  void operator()(FILE* f) const {
-    if (f != nullptr) fclose(f);
-  }
-};
-using ScopedFile = std::unique_ptr<FILE, FileCloser>;
-
-FILE* OpenLatin1(const std::string& path, const wchar_t* mode) { return _wfopen(afx::Widen(path).c_str(), mode); }
-}  // namespace
-
-std::string CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
+std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
   wchar_t folder[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH + 1, folder);
-  return afx::Narrow(folder) + (compressed ? "TFInst.zip" : "TFInst.pkg");
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+  // Without a temporary folder there is no path: a bare name would land in the current folder.
+  if (length == 0 || length > MAX_PATH) return std::wstring();
+  return std::wstring(folder, length) + (compressed ? L"TFInst.zip" : L"TFInst.pkg");
 }
 
 int CDlgWizardInstaller::InflatePackage(FILE* source, FILE* destination) {
@@ -32,29 +22,39 @@ int CDlgWizardInstaller::InflatePackage(FILE* source, FILE* destination) {
 }
 
 void CDlgWizardInstaller::PreparePackage() {
-  const std::string folder = ExecutableFolder();
-  std::string packageName;
+  // What an earlier run left behind (a killed process keeps its temporary files) is never installed: only
+  // what this run prepares below can be.
+  DeleteTempFiles();
+  const std::wstring folder = ExecutableFolder();
+  std::wstring packageName;
   if (!FindFirstPackage(folder, &packageName)) return;
-  const std::string packagePath = folder + "\\" + packageName;
-  if (ScopedFile probe(OpenLatin1(packagePath, L"rb")); probe == nullptr) return;
+  const std::wstring packagePath = folder + L"\\" + packageName;
+  if (!base::UniqueFile(_wfopen(packagePath.c_str(), L"rb")).IsValid()) return;
 
-  const std::string compressedPath = GetTempPackagePath(true);
-  const std::string archivePath = GetTempPackagePath(false);
-  ::CopyFileW(afx::Widen(packagePath).c_str(), afx::Widen(compressedPath).c_str(), FALSE);
+  const std::wstring compressedPath = GetTempPackagePath(true);
+  const std::wstring archivePath = GetTempPackagePath(false);
+  if (compressedPath.empty()) return;
+  ::CopyFileW(packagePath.c_str(), compressedPath.c_str(), FALSE);
   {
-    ScopedFile source(OpenLatin1(compressedPath, L"rb"));
-    ScopedFile archive(OpenLatin1(archivePath, L"wb"));
-    if (source == nullptr || archive == nullptr) return;
-    if (InflatePackage(source.get(), archive.get()) == 0) {
+    base::UniqueFile source(_wfopen(compressedPath.c_str(), L"rb"));
+    base::UniqueFile archive(_wfopen(archivePath.c_str(), L"wb"));
+    if (!source.IsValid() || !archive.IsValid()) return;
+    int result = InflatePackage(source.Get(), archive.Get());
+    if (result == 0) {
       uint64_t size = 0;
-      if (talv::StreamSize(archive.get(), &size)) m_state.m_dRequiredMB = talv::RequiredMegabytes(size);
+      if (talv::StreamSize(archive.Get(), &size)) m_state.m_dRequiredMB = talv::RequiredMegabytes(size);
     }
+    // The last buffered bytes reach the file only now; an archive that misses them is no sound package.
+    if (!archive.Close() && result == 0) result = -1;
+    m_nInflateResult = result;
   }
-  if (ScopedFile archive(OpenLatin1(archivePath, L"rb")); archive != nullptr)
-    talv::ReadPackageFlags(archive.get(), &m_state.m_bProductA, &m_state.m_bLauncherInstall);
+  if (base::UniqueFile archive(_wfopen(archivePath.c_str(), L"rb")); archive.IsValid())
+    talv::ReadPackageFlags(archive.Get(), &m_state.m_bProductA, &m_state.m_bLauncherInstall);
 }
 
 void CDlgWizardInstaller::DeleteTempFiles() {
-  ::DeleteFileW(afx::Widen(GetTempPackagePath(true)).c_str());
-  ::DeleteFileW(afx::Widen(GetTempPackagePath(false)).c_str());
+  const std::wstring compressedPath = GetTempPackagePath(true);
+  if (compressedPath.empty()) return;
+  ::DeleteFileW(compressedPath.c_str());
+  ::DeleteFileW(GetTempPackagePath(false).c_str());
 }

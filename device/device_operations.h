@@ -1,52 +1,70 @@
-// The device calls of the storage survey and of the destination step, over the process's one RAPI link.
-// Paths are narrow device paths; each call converts them (ISO 8859-1) into the 260-unit buffer RAPI takes.
+// Every call the installer makes to the handheld, over the process's one RAPI link. Paths are narrow device
+// paths; each call converts them (ISO 8859-1) into the 260-unit buffer RAPI takes. Failures are values: a copy
+// returns the device's error, the others say whether they succeeded.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "storage_survey.h"
+#include "rapi.h"
+#include "rapi_connection.h"
+#include "unique_handle.h"
 
 namespace talv {
 
-// Owner of a handle that RAPI gave out (a device file, process or thread): closed with CeCloseHandle.
-class ScopedDeviceHandle {
- public:
-  ScopedDeviceHandle() = default;
-  explicit ScopedDeviceHandle(HANDLE h) : m_h(h) {}
-  ~ScopedDeviceHandle() { Reset(); }
-  ScopedDeviceHandle(const ScopedDeviceHandle&) = delete;
-  ScopedDeviceHandle& operator=(const ScopedDeviceHandle&) = delete;
-  ScopedDeviceHandle(ScopedDeviceHandle&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-  ScopedDeviceHandle& operator=(ScopedDeviceHandle&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.m_h, nullptr));
-    return *this;
-  }
-  HANDLE Get() const { return m_h; }
-  bool IsValid() const { return m_h != nullptr && m_h != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE h = nullptr);
-
- private:
-  HANDLE m_h = nullptr;
+// A handle that RAPI gave out (a device file, process or thread): closed with CeCloseHandle.
+struct DeviceHandleTraits {
+  using Handle = HANDLE;
+  static HANDLE Empty() { return nullptr; }
+  static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static bool Close(HANDLE h) { return CeCloseHandle(h) != FALSE; }
 };
+using UniqueDeviceHandle = base::UniqueHandle<DeviceHandleTraits>;
 
+// --- The link ------------------------------------------------------------------------------------------------
+// Ends whatever link an earlier call left open.
+void CloseDeviceLink();
+// Starts a link and waits up to timeoutMs for the handheld's answer, dispatching messages meanwhile (see
+// WaitForRapiAnswer). True when the handheld answered; otherwise no link stays open.
+bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)());
+
+// --- Files and folders ---------------------------------------------------------------------------------------
 // Opens an existing device file for reading (the probe of the agent, the storage report).
-ScopedDeviceHandle OpenDeviceFileForReading(const std::string& devicePath);
+UniqueDeviceHandle OpenDeviceFileForReading(const std::string& devicePath);
+// The whole content of an open device file, read up to its end.
+std::vector<unsigned char> ReadDeviceFile(HANDLE file);
+// Whether the device file holds exactly size bytes equal to bytes.
+bool DeviceFileHolds(const std::string& devicePath, const void* bytes, std::size_t size);
 
-// Reads whole report records up to the end of the file; a record cut short at the end is dropped.
-std::vector<StorageReportRecord> ReadReportRecords(HANDLE report);
+// Copies byteCount bytes of source (fewer when it ends first; none for a null source) into a new device file,
+// replacing one of that name, in chunks of 4096 bytes. Returns 0, or the device's error code behind the
+// failure; a partly written file stays on the device. The source stands after the bytes read.
+uint32_t CopyFileToDevice(FILE* source, uint32_t byteCount, const std::string& devicePath);
 
 void DeleteDeviceFile(const std::string& devicePath);
 
+// Creates one folder level; true when the folder is there afterwards (created now or already existing).
+bool CreateDeviceFolder(const std::string& folder);
+
+enum class CreateFolderResult { Created, AlreadyExists, Failed };
+
+// Creates every level of folder (a full device path) from the top down; only the last level's outcome counts.
+CreateFolderResult CreateDeviceFolderLevels(const std::string& folder);
+
+// Whether a file can be created and written in rootFolder. Only a file that this test creates is written and
+// deleted: a "Test.dat" that is already there belongs to someone else, and the test takes another free name.
+bool RunWriteTest(const std::string& rootFolder);
+
+// --- Programs and facts --------------------------------------------------------------------------------------
+// Starts a program on the handheld, with commandLine or none, without waiting for it.
+bool StartDeviceProgram(const std::string& devicePath, const wchar_t* commandLine = nullptr);
+
 // Whether the handheld's processor is ARM, the only kind the agent is built for.
 bool DeviceProcessorIsArm();
-
-// Starts a program on the handheld with no command line, without waiting for it.
-bool StartDeviceProgram(const std::string& devicePath);
 
 // Free space of the main store in hundredths of a megabyte; false when the device does not say.
 bool MainStoreFreeHundredths(int32_t* hundredths);
@@ -54,14 +72,5 @@ bool MainStoreFreeHundredths(int32_t* hundredths);
 // A special folder of the handheld (CSIDL value) as narrow text, without trailing backslash. False, with out
 // empty, when the look-up fails or the path has no narrow form.
 bool DeviceSpecialFolder(int csidl, std::string* out);
-
-// Whether a file can be created and written in rootFolder. Only a file that this test creates is written and
-// deleted: a "Test.dat" that is already there belongs to someone else, and the test takes another free name.
-bool RunWriteTest(const std::string& rootFolder);
-
-enum class CreateFolderResult { Created, AlreadyExists, Failed };
-
-// Creates every level of folder (a full device path) from the top down; only the last level's outcome counts.
-CreateFolderResult CreateDeviceFolderLevels(const std::string& folder);
 
 }  // namespace talv

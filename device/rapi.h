@@ -1,4 +1,4 @@
-// The Windows CE Remote API as the installer uses it: the 13 functions RAPI.dll exports, with their documented
+// The Windows CE Remote API as the installer uses it: the 13 functions RAPI.dll exports, with their published
 // prototypes. The program imports them when it loads, through the import library built from rapi.def.
 #pragma once
 

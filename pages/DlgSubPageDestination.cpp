@@ -4,7 +4,7 @@
 #include "resource.h"
 #include "storage_survey.h"
 #include "storage_survey_destination.h"
-#include "storage_survey_win.h"
+#include "device_operations.h"
 
 namespace {
 

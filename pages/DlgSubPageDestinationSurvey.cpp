@@ -1,24 +1,19 @@
 // The destination step's storage survey: the device agent put on the handheld, its storage report read into
 // the list of storage areas, and the reports left inside the volumes removed.
 #include <cstdio>
-#include <memory>
 
 #include "DlgSubPageDestination.h"
 #include "DlgWizardInstaller.h"
 #include "WizardMessages.h"
+#include "device_operations.h"
 #include "resource.h"
 #include "storage_survey.h"
-#include "storage_survey_win.h"
+#include "unique_handle.h"
 
 namespace {
 
-constexpr char kAgentTempName[] = "TalveniaGDFS.exe";
+constexpr wchar_t kAgentTempName[] = L"TalveniaGDFS.exe";
 constexpr char kAgentResourceType[] = "Document";
-
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using ScopedFile = std::unique_ptr<FILE, FileCloser>;
 
 // The agent as the executable carries it; false when the resource is missing or empty.
 bool LoadAgentResource(const void** data, DWORD* size) {
@@ -31,44 +26,47 @@ bool LoadAgentResource(const void** data, DWORD* size) {
   return *data != nullptr && *size != 0;
 }
 
-bool HostTempPath(const char* name, std::string* path) {
-  char folder[MAX_PATH];
-  const DWORD length = ::GetTempPathA(MAX_PATH, folder);
-  if (length == 0 || length >= MAX_PATH) return false;
-  *path = std::string(folder, length) + name;
+// A host path, so UTF-16 throughout: a temporary folder outside the ANSI code page must work as any other.
+bool HostTempPath(const wchar_t* name, std::wstring* path) {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) return false;
+  *path = std::wstring(folder, length) + name;
   return true;
 }
 
 }  // namespace
 
 bool CDlgSubPageDestination::DeployDeviceAgent() {
-  // An agent already on the handheld is used as it is.
-  if (talv::OpenDeviceFileForReading(kDeviceAgentPath).IsValid()) return true;
-  if (!talv::DeviceProcessorIsArm()) return false;
-
   const void* agent = nullptr;
   DWORD agentSize = 0;
-  std::string hostPath;
-  if (!LoadAgentResource(&agent, &agentSize) || !HostTempPath(kAgentTempName, &hostPath)) return false;
+  if (!LoadAgentResource(&agent, &agentSize)) return false;
+  // The agent already on the handheld is used as it is, but only when it is this one whole: a link that dropped
+  // during an earlier copy can leave a cut-short agent behind, which would fail every survey.
+  if (talv::DeviceFileHolds(kDeviceAgentPath, agent, agentSize)) return true;
+  if (!talv::DeviceProcessorIsArm()) return false;
 
+  std::wstring hostPath;
+  if (!HostTempPath(kAgentTempName, &hostPath)) return false;
   bool copied = false;
-  if (ScopedFile host(std::fopen(hostPath.c_str(), "w+b")); host != nullptr) {
+  if (base::UniqueFile host(_wfopen(hostPath.c_str(), L"w+b")); host.IsValid()) {
     // A temporary copy cut short (a full disk) must not go to the handheld as the agent.
-    const bool written = std::fwrite(agent, 1, agentSize, host.get()) == agentSize &&
-                         std::fflush(host.get()) == 0 && std::fseek(host.get(), 0, SEEK_SET) == 0;
-    copied = written && GetWizard()->CopyFileToDevice(host.get(), agentSize, kDeviceAgentPath);
-    // A partial agent would pass the next probe and be started as it is: it goes.
+    const bool written = std::fwrite(agent, 1, agentSize, host.Get()) == agentSize &&
+                         std::fflush(host.Get()) == 0 && std::fseek(host.Get(), 0, SEEK_SET) == 0;
+    copied = written && GetWizard()->CopyFileToDevice(host.Get(), agentSize, kDeviceAgentPath);
+    // A partial agent would fail the next probe anyway, but it has no business on the handheld.
     if (written && !copied) talv::DeleteDeviceFile(kDeviceAgentPath);
   }
-  ::DeleteFileA(hostPath.c_str());
+  ::DeleteFileW(hostPath.c_str());
   return copied;
 }
 
 void CDlgSubPageDestination::ReadStorageReport() {
   m_cmbDestination.ResetContent();
   const bool launcherInstall = m_pState->m_bLauncherInstall != 0;
-  if (talv::ScopedDeviceHandle report = talv::OpenDeviceFileForReading(talv::kStorageReportPath); report.IsValid()) {
-    for (const talv::StorageReportRecord& record : talv::ReadReportRecords(report.Get())) {
+  if (talv::UniqueDeviceHandle report = talv::OpenDeviceFileForReading(talv::kStorageReportPath); report.IsValid()) {
+    const std::vector<unsigned char> bytes = talv::ReadDeviceFile(report.Get());
+    for (const talv::StorageReportRecord& record : talv::ParseStorageReport(bytes.data(), bytes.size())) {
       if (talv::IsOfferedVolume(record, launcherInstall))
         AddStorageArea(record.name, talv::HundredthsOfMegabyte(record.freeMegabytes));
     }

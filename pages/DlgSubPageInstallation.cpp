@@ -1,7 +1,6 @@
 #include "DlgSubPageInstallation.h"
 
 #include "DlgWizardInstaller.h"
-#include "Text.h"
 #include "WizardMessages.h"
 #include "resource.h"
 
@@ -22,7 +21,16 @@ void CDlgSubPageInstallation::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_LOG, m_strLog);
 }
 
-void CDlgSubPageInstallation::OnEnterPage() { StartOrInterruptInstallation(); }
+void CDlgSubPageInstallation::OnEnterPage() {
+  // The edit control would stop taking text at its default 30,000 characters, long before the last line of a
+  // large package: the user would never see the installation end.
+  m_edtLog.SetLimitText(0);
+  StartOrInterruptInstallation();
+}
+
+void CDlgSubPageInstallation::RequestStop() {
+  if (m_bWorkerStarted) StartOrInterruptInstallation();
+}
 
 bool CDlgSubPageInstallation::CanLeavePage() { return true; }
 

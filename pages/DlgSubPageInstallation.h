@@ -24,13 +24,15 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   void OnEnterPage() override;
   bool CanLeavePage() override;
   void OnLeavePage() override;
+  // True from the worker's start until the frame has handled its report (which ends the page), so the
+  // wizard cannot close under a worker that has not yet reported.
+  bool IsBusy() const override { return m_bWorkerStarted; }
+  // Asks a started worker to stop before its next entry; never starts one.
+  void RequestStop() override;
 
   // Starts the worker, or asks the running one to stop before its next entry. A page starts one worker in
   // its life: a request that comes after the worker's last check only sets the flag.
   void StartOrInterruptInstallation();
-  // True from the worker's start until the frame has handled its report (which ends the page), so the
-  // wizard cannot close under a worker that has not yet reported.
-  bool IsRunning() const { return m_bWorkerStarted; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -44,7 +46,7 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   std::string m_strLog;
   std::atomic<bool> m_bInterruptRequested{false};
   std::atomic<bool> m_bRunning{false};
-  afx::ScopedKernelHandle m_hWorkerThread;
+  base::UniqueKernelHandle m_hWorkerThread;
 
   DECLARE_MESSAGE_MAP()
 

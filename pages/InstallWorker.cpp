@@ -1,62 +1,43 @@
 // The installation worker: everything here runs on the worker thread, and every device call of the
 // installation is made here.
 #include <cstdio>
-#include <memory>
+#include <set>
 
 #include "DlgSubPageInstallation.h"
 #include "DlgWizardInstaller.h"
 #include "InstallDeviceErrors.h"
-#include "Text.h"
 #include "WizardMessages.h"
 #include "archive_reader.h"
-#include "device_path_win.h"
-#include "rapi.h"
+#include "device_operations.h"
+#include "unique_handle.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using ScopedFile = std::unique_ptr<FILE, FileCloser>;
-
 constexpr const char kMissingPackage[] = "Pacchetto di installazione mancante.\nImpossibile installare!";
 constexpr const char kDamagedPackage[] = "Pacchetto di installazione danneggiato.\nImpossibile installare!";
-
-// Starts a program on the handheld without waiting for it; whether it started is not the installation's
-// concern, but the handles the link gives back are released.
-void StartOnDevice(const std::string& image, const wchar_t* commandLine) {
-  wchar_t imagePath[talv::kDevicePathUnits];
-  if (!talv::DevicePathToWide(image.c_str(), imagePath)) return;
-  PROCESS_INFORMATION started = {};
-  if (!CeCreateProcess(imagePath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &started))
-    return;
-  if (started.hThread != nullptr) CeCloseHandle(started.hThread);
-  if (started.hProcess != nullptr) CeCloseHandle(started.hProcess);
-}
-
-void CreateDeviceFolder(const std::string& folder) {
-  wchar_t path[talv::kDevicePathUnits];
-  // An existing folder is fine; one that cannot be created shows itself when the copy into it fails.
-  if (talv::DevicePathToWide(folder.c_str(), path)) CeCreateDirectory(path, nullptr);
-}
 
 }  // namespace
 
 int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   CDlgWizardInstaller* wizard = page->GetWizard();
   const InstallerState& state = *page->m_pState;
-  const std::string archivePath = wizard->GetTempPackagePath(false);
+  const std::wstring archivePath = wizard->GetTempPackagePath(false);
   const std::string installFolder = state.m_strDestinationDir + page->GetDefaultFolderName() + "\\";
+  // Only an archive that this run prepared is installed, and only when its whole stream, checksum included,
+  // checked out: a damaged package is refused before anything reaches the handheld.
+  const std::optional<int> inflated = wizard->GetInflateResult();
 
   int result = InstallFailed;
-  ScopedFile archive(_wfopen(afx::Widen(archivePath).c_str(), L"rb"));
-  if (!archive) {
+  base::UniqueFile archive(inflated.has_value() ? _wfopen(archivePath.c_str(), L"rb") : nullptr);
+  if (!archive.IsValid()) {
     page->ShowWorkerMessage(kMissingPackage, kCaptionError, MB_OK | MB_ICONERROR);
+  } else if (*inflated != 0) {
+    result = page->ReportDamagedArchive();
   } else {
     const talv::ArchiveBases bases{installFolder, state.m_strDocumentsDir, state.m_strWindowsDir,
                                    state.m_strHelpDir};
-    result = page->CopyArchive(archive.get(), bases);
-    archive.reset();
+    result = page->CopyArchive(archive.Get(), bases);
+    archive.Reset();
     if (result == InstallCompleted) page->StartInstalledProduct(installFolder);
   }
   // Last action before the report: from here on a confirmed "Interrompi" finds nothing to stop.
@@ -82,6 +63,8 @@ int CDlgSubPageInstallation::CopyArchive(FILE* archive, const talv::ArchiveBases
 int CDlgSubPageInstallation::CopyEntries(talv::PackageArchiveReader& reader, FILE* archive,
                                          const talv::ArchiveBases& bases) {
   CDlgWizardInstaller* wizard = GetWizard();
+  // Folders this installation created or found: each costs a round trip to the handheld, so each is made once.
+  std::set<std::string> foldersMade;
   for (int i = 0; i < reader.EntryCount(); ++i) {
     // Checked only between entries, so an interrupt never leaves a file cut in the middle.
     if (m_bInterruptRequested.exchange(false)) {
@@ -100,12 +83,13 @@ int CDlgSubPageInstallation::CopyEntries(talv::PackageArchiveReader& reader, FIL
       if (!reader.SkipData(entry)) return ReportDamagedArchive();
       continue;
     }
-    bool copied = false;
     uint32_t deviceError = ERROR_FILENAME_EXCED_RANGE;
+    bool copied = false;
     if (!plan.pathTooLong) {
-      for (const std::string& folder : plan.folderLevels) CreateDeviceFolder(folder);
-      copied = wizard->CopyFileToDevice(archive, entry.dataSize, plan.devicePath.c_str());
-      if (!copied) deviceError = CDlgWizardInstaller::GetLastCopyError();
+      // A folder that cannot be made is tried again by the next entry in it; the copy into it fails and says so.
+      for (const std::string& folder : plan.folderLevels)
+        if (foldersMade.count(folder) == 0 && talv::CreateDeviceFolder(folder)) foldersMade.insert(folder);
+      copied = wizard->CopyFileToDevice(archive, entry.dataSize, plan.devicePath.c_str(), &deviceError);
     }
     if (!copied) {
       // The log already names the file; the message says why it could not be written.
@@ -126,10 +110,10 @@ void CDlgSubPageInstallation::StartInstalledProduct(const std::string& installFo
   const InstallerState& state = *m_pState;
   if (state.m_bLauncherInstall) {
     // The agent writes the launcher's entry for the product.
-    StartOnDevice(kDeviceAgentPath, state.m_bProductA ? L"-talvspec" : L"-fenspec");
+    talv::StartDeviceProgram(kDeviceAgentPath, state.m_bProductA ? L"-talvspec" : L"-fenspec");
     return;
   }
   ShowWorkerMessage(state.m_bProductA ? "Avvio di Talvenia da palmare" : "Avvio di Fendro da palmare",
                     kCaptionInstaller, MB_OK | MB_ICONEXCLAMATION);
-  StartOnDevice(installFolder + (state.m_bProductA ? "Talvenia.exe" : "Fendro.exe"), nullptr);
+  talv::StartDeviceProgram(installFolder + (state.m_bProductA ? "Talvenia.exe" : "Fendro.exe"));
 }

@@ -93,9 +93,10 @@ TEST_F(CopyTest, PathsUpTo259CharactersAreCopiedLongerOnesRefusedBeforeAnyCall) 
 
   const std::string tooLong = longest + "b";
   source = HostSource("agent");
-  EXPECT_FALSE(wizard->CopyFileToDevice(source, 5, tooLong.c_str()));
+  uint32_t deviceError = 0;
+  EXPECT_FALSE(wizard->CopyFileToDevice(source, 5, tooLong.c_str(), &deviceError));
   EXPECT_EQ(ftell(source), 0) << "the source was read for a path that cannot be created";
-  EXPECT_EQ(CDlgWizardInstaller::GetLastCopyError(), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(deviceError, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
   EXPECT_TRUE(TakeTrace().empty()) << "a path beyond the limit reached the handheld";
 }
 
@@ -131,9 +132,10 @@ TEST_F(CopyTest, FailuresAreReportedAndLeaveWhatWasWritten) {
     const std::string bytes = Pattern(c.sourceSize);
     FILE* source = HostSource(bytes);
 
-    EXPECT_FALSE(wizard->CopyFileToDevice(source, static_cast<uint32_t>(c.sourceSize), c.path));
+    uint32_t deviceError = 0;
+    EXPECT_FALSE(wizard->CopyFileToDevice(source, static_cast<uint32_t>(c.sourceSize), c.path, &deviceError));
 
-    EXPECT_EQ(CDlgWizardInstaller::GetLastCopyError(), c.error);
+    EXPECT_EQ(deviceError, c.error);
     EXPECT_EQ(ftell(source), c.sourceRead);
     if (c.leftOnDevice == none) {
       EXPECT_FALSE(DeviceFileExists(c.path));
@@ -154,13 +156,14 @@ TEST_F(CopyTest, ReadOnlyVolumeAndMissingLinkFailWithoutReadingTheSource) {
   device.volumes = {{"ROMDisk", 64ull << 20, true}};
   Connect();
   FILE* source = HostSource("abc");
-  EXPECT_FALSE(wizard->CopyFileToDevice(source, 3, "\\ROMDisk\\a.bin"));
-  EXPECT_EQ(CDlgWizardInstaller::GetLastCopyError(), static_cast<uint32_t>(ERROR_WRITE_PROTECT));
+  uint32_t deviceError = 0;
+  EXPECT_FALSE(wizard->CopyFileToDevice(source, 3, "\\ROMDisk\\a.bin", &deviceError));
+  EXPECT_EQ(deviceError, static_cast<uint32_t>(ERROR_WRITE_PROTECT));
   EXPECT_EQ(ftell(source), 0);
 
   CeRapiUninit();
-  EXPECT_FALSE(wizard->CopyFileToDevice(source, 3, kTarget));
-  EXPECT_EQ(CDlgWizardInstaller::GetLastCopyError(), static_cast<uint32_t>(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_FALSE(wizard->CopyFileToDevice(source, 3, kTarget, &deviceError));
+  EXPECT_EQ(deviceError, static_cast<uint32_t>(ERROR_DEVICE_NOT_CONNECTED));
   EXPECT_EQ(ftell(source), 0);
   EXPECT_FALSE(DeviceFileExists(kTarget));
 }

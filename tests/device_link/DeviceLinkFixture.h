@@ -12,7 +12,7 @@
 
 namespace linktest {
 
-// device.ini keys beyond what uitest::DeviceSpec writes.
+// device.ini keys beyond what uitest::DeviceDescription writes.
 struct LinkExtras {
   unsigned writeLimit = 0;  // 0: none
   bool trace = true;
@@ -35,7 +35,7 @@ class DeviceLinkTest : public ::testing::Test {
   // A host file holding bytes, opened for reading at its start; closed by the fixture.
   FILE* HostSource(const std::string& bytes);
 
-  uitest::DeviceSpec device;
+  uitest::DeviceDescription device;
   LinkExtras extras;
   std::unique_ptr<CDlgWizardInstaller> wizard;
   std::wstring deviceFolder;
