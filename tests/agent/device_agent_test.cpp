@@ -55,7 +55,7 @@ TEST_F(DeviceAgent, ReportHasOneRecordPerVolumeInEnumerationOrder) {
         << "only volumes are queried, by their bare names";
 }
 
-TEST_F(DeviceAgent, RomDiskRecordHasTheDocumentedBytes) {
+TEST_F(DeviceAgent, RomDiskRecordHasTheKnownBytes) {
     handheld.root = {Volume(u"ROMDisk", 13107200)};
     Run(nullptr);
     const std::string report = Report();

@@ -71,7 +71,7 @@ class ProgramStartTest : public ::testing::Test {
     ::SetEnvironmentVariableW(L"TMP", m_temp.c_str());
     ::SetEnvironmentVariableW(L"TEMP", m_temp.c_str());
     const std::wstring device = m_folder->Path() + L"\\device";
-    ASSERT_TRUE(WriteDevice(device, DeviceSpec()));
+    ASSERT_TRUE(WriteDevice(device, DeviceDescription()));
     ::SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", device.c_str());
   }
   std::wstring Exe() const { return m_release + L"\\TalveniaInstaller.exe"; }

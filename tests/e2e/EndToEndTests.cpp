@@ -91,7 +91,7 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
   ASSERT_TRUE(::CopyFileW(InstallerPath().c_str(), program.c_str(), FALSE)) << "no installer at " << TALV_INSTALLER_EXE;
 
   const std::string exe = c.productFlag ? "Talvenia.exe" : "Fendro.exe";
-  const std::vector<PackageEntrySpec> entries = {
+  const std::vector<PackageEntry> entries = {
       {exe, "[PRG]", AllByteValues(3000)},
       {"rome.map", "[PRG]Maps\\Italy\\", AllByteValues(70000)},
       {"empty.dat", "[PRG]", ""},
@@ -101,7 +101,7 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
   };
   const std::wstring packageName(c.package, c.package + strlen(c.package));
   ASSERT_TRUE(WritePackage(app + L"\\" + packageName, ArchiveBytes(c.productFlag, c.launcherFlag, entries)));
-  ASSERT_TRUE(WriteDevice(deviceFolder, DeviceSpec()));
+  ASSERT_TRUE(WriteDevice(deviceFolder, DeviceDescription()));
   DeviceTree expected = TreeOf(deviceFolder);
 
   e2e::InstallerProcess installer;

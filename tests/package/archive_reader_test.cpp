@@ -1,4 +1,4 @@
-// The archive reader: the documented example, the entry-to-device rules and every damaged archive.
+// The archive reader: the 27-byte example archive, the entry-to-device rules and every damaged archive.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -36,7 +36,7 @@ std::string CopyData(FILE* stream, uint32_t size) {
   return data;
 }
 
-TEST(ArchiveExampleTest, WriterProducesTheDocumentedBytes) {
+TEST(ArchiveExampleTest, WriterProducesTheKnownBytes) {
   ScratchDir dir;
   ByteFile file(dir, "", "w+b");
   talv::FileSink sink(file.get());
@@ -50,7 +50,7 @@ TEST(ArchiveExampleTest, WriterProducesTheDocumentedBytes) {
   for (size_t i = 0; i < sizeof kExample; ++i) EXPECT_EQ(bytes[i], kExample[i]) << "offset " << i;
 }
 
-TEST(ArchiveExampleTest, ReaderFollowsTheDocumentedBytes) {
+TEST(ArchiveExampleTest, ReaderFollowsTheKnownBytes) {
   ScratchDir dir;
   ByteFile file(dir, std::string(reinterpret_cast<const char*>(kExample), sizeof kExample) + "after");
   PackageArchiveReader reader(file.get());
@@ -98,7 +98,7 @@ TEST(PlanEntryTest, Table) {
       {"x.txt", "[prg]", true, {}, "x.txt"},
       {"x.txt", "[XYZ]Dir\\", true, {"Dir"}, "Dir\\x.txt"},
       {"x.txt", "[PR]]", true, {}, "x.txt"},
-      // No trailing backslash: the last part joins the name, as the format says.
+      // No trailing backslash: the last part joins the name, with no separator added.
       {"x.txt", "[PRG]Maps", true, {}, "\\Storage Card\\Talvenia2016_full\\Mapsx.txt"},
       // Untagged: nothing is created or copied.
       {"x.txt", "", false, {}, ""},

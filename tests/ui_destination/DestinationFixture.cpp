@@ -54,6 +54,14 @@ std::string DestinationTest::AgentBytes() {
   return std::string(static_cast<const char*>(data), ::SizeofResource(nullptr, info));
 }
 
+void DestinationTest::PutAgentThatDoesNotRun() {
+  const std::string agent = AgentBytes();
+  device.runPrograms = false;
+  device.storeSize += agent.size();
+  ApplyDevice();
+  PutDeviceFile("\\Windows\\TalveniaGDFS.exe", agent);
+}
+
 void DestinationTest::PrepareDevice() { ApplyDevice(); }
 
 void DestinationTest::PutDeviceFile(const std::string& devicePath, const std::string& bytes) {

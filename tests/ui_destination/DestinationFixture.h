@@ -34,9 +34,10 @@ class DestinationTest : public uitest::WizardTest {
   bool DeviceFileExists(const std::string& devicePath) const;
   std::string DeviceFile(const std::string& devicePath) const;
   std::string ProcessesLog() const;
-  // A file that the emulator only records when it is started: the installer then reads the report the test
-  // put on the handheld.
-  void PutStandInAgent() { PutDeviceFile("\\Windows\\TalveniaGDFS.exe", kStandInAgent); }
+  // The carried agent, already on the handheld, on a handheld that only records the programs started on it:
+  // the installer uses that agent as it is and reads the report the test put there. The main store is larger
+  // by the agent's size, so its free space stays what the test gave it.
+  void PutAgentThatDoesNotRun();
   void PutReport(const std::string& bytes) { PutDeviceFile("\\MSize.DFS", bytes); }
 
   // A launcher package for product A, "Talvenia2016.pkg", with no files (about half a megabyte needed).
@@ -61,8 +62,6 @@ class DestinationTest : public uitest::WizardTest {
   bool WaitForNotesChange() const;
   // The shared state as the current page sees it, reached once the page is idle (null without a page).
   InstallerState* State() const;
-
-  static constexpr const char kStandInAgent[] = "stand-in agent, recorded but not run";
 
 };
 

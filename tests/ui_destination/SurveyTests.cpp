@@ -37,11 +37,11 @@ TEST_F(SurveyTest, RealAgentReportsTheVolumesAndTheMainStoreIsAdded) {
 TEST_F(SurveyTest, AnAgentAlreadyThereIsStartedAsItIsOnAnyProcessor) {
   device.processor = 0;  // x86: a deployment would be refused, but none is needed
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"ROMDisk", 12.5));
   ASSERT_TRUE(StartAtDestination());
   EXPECT_TRUE(wizard.NoMessageBoxWithin(300));
-  EXPECT_EQ(DeviceFile(kAgentPath), kStandInAgent) << "an agent on the handheld must not be replaced";
+  EXPECT_EQ(DeviceFile(kAgentPath), AgentBytes()) << "the agent on the handheld must not be replaced";
   EXPECT_EQ(ProcessesLog(), kAgentStart);
   ASSERT_EQ(Entries().size(), 2u);
   EXPECT_EQ(Entries()[1], (Entry{"ROMDisk", 1250}));
@@ -49,7 +49,7 @@ TEST_F(SurveyTest, AnAgentAlreadyThereIsStartedAsItIsOnAnyProcessor) {
 
 TEST_F(SurveyTest, ReportFiguresAreTruncatedAndOddRecordsHandled) {
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"ROMDisk", 0.009) + ReportRecord(u"Storage Card", 0.019) +
             ReportRecord(u"Scheda \u03A9", 100.0) + ReportRecord(u"Guasto", -1.0) + ReportRecord(u"", 5.0) +
             ReportRecord(u"a\\b", 5.0) + ReportRecord(u"Troncato", 7.0).substr(0, 300));
@@ -76,7 +76,7 @@ TEST_F(SurveyTest, ReportFiguresAreTruncatedAndOddRecordsHandled) {
 
 TEST_F(SurveyTest, AnEmptyReportIsDeletedAndOnlyTheMainStoreIsOffered) {
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(std::string());
   ASSERT_TRUE(StartAtDestination());
   ASSERT_EQ(Entries().size(), 1u);
@@ -88,7 +88,7 @@ TEST_F(SurveyTest, AnEmptyReportIsDeletedAndOnlyTheMainStoreIsOffered) {
 TEST_F(SurveyTest, LauncherInstallationOffersOnlyRomDiskInAnyLetterCase) {
   PlaceLauncherPackage();
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"Storage Card", 1.0) + ReportRecord(u"romDISK", 12.5) + ReportRecord(u"ROMDisk2", 16.0));
   ASSERT_TRUE(StartAtDestination());
   const std::vector<Entry> expected = {{"romDISK", 1250}};
@@ -99,7 +99,7 @@ TEST_F(SurveyTest, LauncherInstallationOffersOnlyRomDiskInAnyLetterCase) {
 TEST_F(SurveyTest, LauncherInstallationWithoutRomDiskHasNothingToOffer) {
   PlaceLauncherPackage();
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"Storage Card", 500.0) + ReportRecord(u"ROMDisk2", 16.0));
   ASSERT_TRUE(StartAtDestination());
   EXPECT_TRUE(Entries().empty()) << ::testing::PrintToString(Entries());
@@ -165,7 +165,7 @@ TEST_F(SurveyTest, DeviceFoldersAreRecordedOnEveryRefreshAndFailedLookUpsStayEmp
   device.programFiles = "\\" + std::string(300, 'p');  // too long for the look-up's buffer: it fails
   device.personal = "\\" + std::string(300, 'd');
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"ROMDisk", 20.0));
   ASSERT_TRUE(StartAtDestination());
   const std::vector<Entry> expected = {{"ROMDisk", 2000}};
@@ -200,7 +200,7 @@ TEST_F(SurveyTest, DeviceFoldersAreRecordedOnEveryRefreshAndFailedLookUpsStayEmp
 
 TEST_F(SurveyTest, EnteringAgainSurveysAfreshWithTheDevicesNewFolders) {
   PrepareDevice();
-  PutStandInAgent();
+  PutAgentThatDoesNotRun();
   PutReport(ReportRecord(u"ROMDisk", 20.0));
   ASSERT_TRUE(StartAtDestination());
   EXPECT_EQ(Entries()[0].text, "\\Programmi\\");

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char kInterruptQuestion[] = "Sei sicuro di voler interrompere la copia dei file sul palmare?";
 
-const std::vector<PackageEntrySpec> kThreeFiles = {
+const std::vector<PackageEntry> kThreeFiles = {
     {"a.txt", "[PRG]", "a"}, {"b.txt", "[PRG]", "b"}, {"c.txt", "[PRG]", "c"}};
 
 class InstallationClosingTest : public InstallationTest {};

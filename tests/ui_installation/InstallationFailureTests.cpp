@@ -62,7 +62,7 @@ TEST_F(InstallationFailureTest, DamagedArchiveIsReportedInsteadOfAPartialInstall
 
 struct CopyFailureCase {
   const char* label;
-  std::function<void(DeviceSpec&)> spoilDevice;  // applied on the ready page, before "Installa"
+  std::function<void(DeviceDescription&)> spoilDevice;  // applied on the ready page, before "Installa"
   std::string bigName;                         // the entry whose copy fails
   const char* message;
 };
@@ -70,16 +70,16 @@ struct CopyFailureCase {
 TEST_F(InstallationFailureTest, FailedCopyTellsWhyAndReinstallingStartsAgain) {
   const std::string longName = std::string(240, 'n') + ".txt";
   const CopyFailureCase cases[] = {
-      {"disk full", [](DeviceSpec& d) { d.storeSize = 1u << 20; }, "big.bin", "Spazio su disco insufficiente"},
-      {"link dropped", [](DeviceSpec& d) { d.failAfterBytes = "70000"; }, "big.bin",
+      {"disk full", [](DeviceDescription& d) { d.storeSize = 1u << 20; }, "big.bin", "Spazio su disco insufficiente"},
+      {"link dropped", [](DeviceDescription& d) { d.failAfterBytes = "70000"; }, "big.bin",
        "Connessione con il palmare interrotta"},
-      {"path too long", [](DeviceSpec&) {}, longName, "Percorso del file troppo lungo per il palmare"},
+      {"path too long", [](DeviceDescription&) {}, longName, "Percorso del file troppo lungo per il palmare"},
   };
   for (const CopyFailureCase& c : cases) {
     SCOPED_TRACE(c.label);
     RemovePackages();
     RemoveTree(DeviceFolder());
-    device = DeviceSpec();
+    device = DeviceDescription();
     const std::string big(1u << 20, 'x');
     PlacePackage("Talvenia2016_full.pkg",
                  ArchiveBytes(1, 0, {{"a.txt", "[PRG]", "aaa"}, {c.bigName, "[PRG]", big}, {"c.txt", "[PRG]", "c"}}));
@@ -93,7 +93,7 @@ TEST_F(InstallationFailureTest, FailedCopyTellsWhyAndReinstallingStartsAgain) {
     EXPECT_EQ(box->icon, "error");
     EXPECT_EQ(box->text, c.message);
     // The handheld is sound again before the wizard returns to the destination page and surveys it.
-    device = DeviceSpec();
+    device = DeviceDescription();
     ApplyDevice();
     ASSERT_TRUE(Answer(*box, IDOK));
     InstallReport report = OnlyReport();

@@ -157,7 +157,7 @@ TEST_F(InstallationLogTest, ProgressBarEndsOneStepPastTheLastEntry) {
     SCOPED_TRACE(c.label);
     RemovePackages();
     // Unnamed, untagged entries add no log line and copy nothing, but still move the bar.
-    std::vector<PackageEntrySpec> entries(static_cast<size_t>(c.entryCount), PackageEntrySpec{"", "", ""});
+    std::vector<PackageEntry> entries(static_cast<size_t>(c.entryCount), PackageEntry{"", "", ""});
     if (!entries.empty()) entries.back() = {"last.txt", "[PRG]", "z"};
     PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, entries));
     ASSERT_TRUE(ReachInstallation());
@@ -178,7 +178,7 @@ TEST_F(InstallationLogTest, ProgressBarEndsOneStepPastTheLastEntry) {
 // The largest archive needs an upper bound of 65536, past what the 16-bit range message can carry. The bar
 // is read as soon as the worker has prepared it; the user then interrupts before the first entry.
 TEST_F(InstallationLogTest, LargestArchiveGetsTheWholeRange) {
-  std::vector<PackageEntrySpec> entries(65535, PackageEntrySpec{"", "", ""});
+  std::vector<PackageEntry> entries(65535, PackageEntry{"", "", ""});
   PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, entries));
   ASSERT_TRUE(ReachInstallation(false));
   observer->HoldAt({PBM_SETSTEP, 0});

@@ -9,7 +9,7 @@ using namespace uitest;
 
 namespace {
 
-const std::vector<PackageEntrySpec> kOneFile = {{"a.txt", "[PRG]", "abc"}};
+const std::vector<PackageEntry> kOneFile = {{"a.txt", "[PRG]", "abc"}};
 
 bool SameBitmap(HBITMAP a, HBITMAP b) {
   BITMAP ba = {}, bb = {};

@@ -93,20 +93,21 @@ std::wstring TestProgramFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec) {
+bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld) {
   ::CreateDirectoryW(folder.c_str(), nullptr);
   std::string ini = "[device]\r\n";
-  ini += "connected=" + std::string(spec.connected ? "1" : "0") + "\r\n";
-  ini += "answer_ms=" + std::to_string(spec.answerMs) + "\r\n";
-  ini += "init_result=" + std::to_string(spec.initResult) + "\r\n";
-  ini += "processor=" + std::to_string(spec.processor) + "\r\n";
-  ini += "store_size=" + std::to_string(spec.storeSize) + "\r\n";
-  ini += "program_files=" + spec.programFiles + "\r\n";
-  ini += "personal=" + spec.personal + "\r\n";
-  ini += "desktop=" + spec.desktop + "\r\n";
-  ini += "startup=" + spec.startup + "\r\n";
-  ini += "fail_after_bytes=" + spec.failAfterBytes + "\r\n";
-  for (const VolumeSpec& v : spec.volumes) {
+  ini += "connected=" + std::string(handheld.connected ? "1" : "0") + "\r\n";
+  ini += "answer_ms=" + std::to_string(handheld.answerMs) + "\r\n";
+  ini += "init_result=" + std::to_string(handheld.initResult) + "\r\n";
+  ini += "processor=" + std::to_string(handheld.processor) + "\r\n";
+  ini += "store_size=" + std::to_string(handheld.storeSize) + "\r\n";
+  ini += "program_files=" + handheld.programFiles + "\r\n";
+  ini += "personal=" + handheld.personal + "\r\n";
+  ini += "desktop=" + handheld.desktop + "\r\n";
+  ini += "startup=" + handheld.startup + "\r\n";
+  ini += "fail_after_bytes=" + handheld.failAfterBytes + "\r\n";
+  if (!handheld.runPrograms) ini += "run_programs=0\r\n";
+  for (const VolumeDescription& v : handheld.volumes) {
     ini += "\r\n[volume:" + v.name + "]\r\n";
     ini += "size=" + std::to_string(v.size) + "\r\n";
     ini += "readonly=" + std::string(v.readOnly ? "1" : "0") + "\r\n";
@@ -117,10 +118,10 @@ bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec) {
   ::CreateDirectoryW((root + L"\\Windows").c_str(), nullptr);
   ::CreateDirectoryW((root + L"\\Windows\\Help").c_str(), nullptr);
   // The special folders exist on a real handheld; each is one level below the root or below \Windows.
-  for (const std::string* special : {&spec.programFiles, &spec.personal, &spec.desktop, &spec.startup})
+  for (const std::string* special : {&handheld.programFiles, &handheld.personal, &handheld.desktop, &handheld.startup})
     if (!special->empty()) ::CreateDirectoryW((root + Widen(*special)).c_str(), nullptr);
-  for (const VolumeSpec& v : spec.volumes) ::CreateDirectoryW((root + L"\\" + Widen(v.name)).c_str(), nullptr);
-  for (const VolumeSpec& v : spec.volumes)
+  for (const VolumeDescription& v : handheld.volumes) ::CreateDirectoryW((root + L"\\" + Widen(v.name)).c_str(), nullptr);
+  for (const VolumeDescription& v : handheld.volumes)
     if (v.name == "ROMDisk2") ::CreateDirectoryW((root + L"\\ROMDisk2\\INI").c_str(), nullptr);
   return true;
 }
@@ -130,13 +131,13 @@ std::wstring DeviceHostPath(const std::wstring& folder, const std::string& devic
 }
 
 std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
-                         const std::vector<PackageEntrySpec>& entries) {
+                         const std::vector<PackageEntry>& entries) {
   std::string out;
   out.push_back(static_cast<char>(productFlag));
   out.push_back(static_cast<char>(launcherFlag));
   PutU16(&out, 0);
   PutU16(&out, static_cast<uint32_t>(entries.size()));
-  for (const PackageEntrySpec& e : entries) {
+  for (const PackageEntry& e : entries) {
     PutU16(&out, static_cast<uint32_t>(e.name.size()));
     PutU16(&out, static_cast<uint32_t>(e.folder.size()));
     PutU32(&out, static_cast<uint32_t>(e.data.size()));

@@ -27,14 +27,14 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::wstring TestProgramFolder();
 
-struct VolumeSpec {
+struct VolumeDescription {
   std::string name;
   uint64_t size = 64ull << 20;
   bool readOnly = false;
 };
 
 // The emulated handheld's device.ini (see the emulator's README).
-struct DeviceSpec {
+struct DeviceDescription {
   bool connected = true;
   int answerMs = 20;
   long initResult = 0;
@@ -45,17 +45,18 @@ struct DeviceSpec {
   std::string desktop = "\\Windows\\Desktop";
   std::string startup = "\\Windows\\Avvio";
   std::string failAfterBytes;  // empty: never
-  std::vector<VolumeSpec> volumes = {{"ROMDisk", 64ull << 20, false},
+  bool runPrograms = true;     // false: programs started on the handheld are only recorded
+  std::vector<VolumeDescription> volumes = {{"ROMDisk", 64ull << 20, false},
                                      {"ROMDisk2", 16ull << 20, false},
                                      {"Storage Card", 1ull << 30, false}};
 };
 
 // Writes device.ini and the root folder (with \Windows and \ROMDisk2\INI) into folder.
-bool WriteDevice(const std::wstring& folder, const DeviceSpec& spec);
+bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld);
 // The host path of a device path ("\Windows\x" -> folder\root\Windows\x).
 std::wstring DeviceHostPath(const std::wstring& folder, const std::string& devicePath);
 
-struct PackageEntrySpec {
+struct PackageEntry {
   std::string name;
   std::string folder;  // tag and relative folder, e.g. "[PRG]Maps\"
   std::string data;
@@ -63,7 +64,7 @@ struct PackageEntrySpec {
 
 // The archive bytes of a package (before compression).
 std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
-                         const std::vector<PackageEntrySpec>& entries);
+                         const std::vector<PackageEntry>& entries);
 // Writes a package file: archive bytes as one zlib stream.
 bool WritePackage(const std::wstring& path, const std::string& archiveBytes);
 

@@ -89,7 +89,7 @@ class WizardTest : public ::testing::Test {
   // (its check is still running when this returns true).
   bool AcceptLicenceAndPressNext();
 
-  DeviceSpec device;
+  DeviceDescription device;
   WizardSession wizard;
 
  private:
