@@ -1,8 +1,6 @@
 // The storage report that the device agent leaves in the handheld's root folder, and the destination entries
 // made from it. Portable: the bytes are read elsewhere, here they only become names and free-space figures.
-//
-// Report: records of 528 bytes, no header and no trailer. Each holds the volume name as 260 UTF-16LE code units
-// (terminated by a zero unit; the rest is filler) and the free megabytes as a little-endian IEEE-754 double.
+// The report's layout is storage_report_format.h.
 #pragma once
 
 #include <cstddef>
@@ -10,13 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "storage_report_format.h"
+
 namespace talv {
 
-constexpr char kStorageReportPath[] = "\\MSize.DFS";
-constexpr char kStorageReportName[] = "MSize.DFS";
-constexpr std::size_t kReportNameUnits = 260;
-constexpr std::size_t kReportNameBytes = kReportNameUnits * 2;
-constexpr std::size_t kReportRecordBytes = kReportNameBytes + 8;
 
 struct StorageReportRecord {
   std::string name;  // narrow text; a code unit above 255 shows as '?'

@@ -7,8 +7,6 @@
 
 namespace agent {
 
-const char16_t kStorageReportPath[] = u"\\MSize.DFS";
-
 namespace {
 
 const char16_t kSwitchFendro[] = u"-fenspec";
@@ -131,7 +129,7 @@ void WriteLauncherEntry(Platform& platform, Product product) {
 
 void WriteStorageReport(Platform& platform) {
     const char16_t pattern[3] = {u'\\', u'*', 0};
-    StreamOwner report(platform, platform.OpenStream(kStorageReportPath, "wb"));
+    StreamOwner report(platform, platform.OpenStream(talv::kStorageReportDevicePath, "wb"));
     if (!report) return;
     FindRecord entry;
     SearchOwner search(platform, platform.FindFirst(pattern, &entry));

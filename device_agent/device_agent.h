@@ -5,17 +5,17 @@
 #include <cstddef>
 
 #include "agent_platform.h"
+#include "storage_report_format.h"
 
 namespace agent {
 
 enum class Product { Talvenia, Fendro };
 
-// The storage report: records of a 520-byte UTF-16LE name field and a little-endian double of free megabytes.
-constexpr std::size_t kReportNameBytes = 2 * kMaxPath;
-constexpr std::size_t kReportRecordBytes = kReportNameBytes + 8;
+// The storage report's layout is the installer's (storage_report_format.h): the name field is the find data's.
+using talv::kReportNameBytes;
+using talv::kReportRecordBytes;
+static_assert(talv::kReportNameUnits == kMaxPath, "the report's name field is the find data's name field");
 constexpr double kFreeSpaceUnknownMegabytes = -1.0;
-
-extern const char16_t kStorageReportPath[];
 
 // The command line is the argument text only (no program name); null counts as empty. Returns the exit code,
 // which is always 0: the installer never reads it and the handheld must never be left waiting.
