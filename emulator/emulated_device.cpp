@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "device_ini.h"
+#include "device_path_map.h"
 #include "unique_handle_win.h"
 
 namespace emu {
@@ -13,7 +14,6 @@ using base::UniqueFindHandle;
 using base::UniqueKernelHandle;
 
 constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
-constexpr std::size_t kDevicePathLimit = 260;  // a device path is shorter than this
 
 // The handheld that RAPI.dll creates when no device folder is prepared.
 constexpr char kDefaultIni[] =
@@ -85,27 +85,15 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
   return true;
 }
 
-bool IsReservedDeviceName(const std::wstring& component) {
-  // A host device name keeps its meaning with any extension and letter case: NUL.txt is NUL.
-  std::wstring stem = component.substr(0, component.find(L'.'));
-  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-  static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
-  for (const wchar_t* name : kNames) {
-    if (EqualNoCase(stem, name)) return true;
-  }
-  if (stem.size() == 4 && (EqualNoCase(stem.substr(0, 3), L"COM") || EqualNoCase(stem.substr(0, 3), L"LPT")))
-    return (stem[3] >= L'0' && stem[3] <= L'9') || stem[3] == 0xB9 || stem[3] == 0xB2 || stem[3] == 0xB3;
-  return false;
-}
+static_assert(kPathErrorAccessDenied == ERROR_ACCESS_DENIED && kPathErrorInvalidParameter == ERROR_INVALID_PARAMETER &&
+                  kPathErrorTooLong == ERROR_FILENAME_EXCED_RANGE,
+              "the portable mapping answers with the Windows CE error codes");
 
-bool ComponentAllowed(const std::wstring& component) {
-  if (component.empty() || component == L"." || component == L"..") return false;
-  if (component.back() == L'.' || component.back() == L' ') return false;
-  for (wchar_t c : component) {
-    if (c < 0x20 || std::wcschr(L"<>:\"/\\|?*", c) != nullptr) return false;
-  }
-  return !IsReservedDeviceName(component);
-}
+// The portable mapping works on char16_t; wchar_t is the same UTF-16 here.
+std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+bool ComponentAllowed(const std::wstring& component) { return emu::ComponentAllowed(U16(component)); }
 
 bool ParseNumber(const std::wstring& text, long long* value) {
   if (text.empty()) return false;
@@ -152,24 +140,11 @@ uint64_t BytesUnder(const std::wstring& folder, int depth) {
 
 // The device path's components, or the error that refuses it (see MapDevicePath).
 DWORD SplitDevicePath(const wchar_t* devicePath, std::vector<std::wstring>* components) {
+  std::vector<std::u16string> units;
+  const uint32_t error = emu::SplitDevicePath(reinterpret_cast<const char16_t*>(devicePath), &units);
   components->clear();
-  if (devicePath == nullptr || devicePath[0] == L'\0') return ERROR_INVALID_PARAMETER;
-  std::size_t length = 0;
-  while (length < kDevicePathLimit && devicePath[length] != L'\0') ++length;
-  if (length >= kDevicePathLimit) return ERROR_FILENAME_EXCED_RANGE;
-  if (devicePath[0] != L'\\') return ERROR_ACCESS_DENIED;
-  std::wstring current;
-  for (std::size_t i = 1; i <= length; ++i) {
-    if (i < length && devicePath[i] != L'\\') {
-      current.push_back(devicePath[i]);
-      continue;
-    }
-    if (current.empty()) continue;
-    if (!ComponentAllowed(current)) return ERROR_ACCESS_DENIED;
-    components->push_back(current);
-    current.clear();
-  }
-  return 0;
+  for (const std::u16string& unit : units) components->push_back(Wide(unit));
+  return error;
 }
 
 }  // namespace
@@ -278,12 +253,10 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
 }
 
 DWORD MapDevicePath(const std::wstring& folder, const wchar_t* devicePath, std::wstring* hostPath) {
-  std::vector<std::wstring> components;
-  const DWORD error = SplitDevicePath(devicePath, &components);
+  std::u16string mapped;
+  const uint32_t error = emu::MapDevicePath(U16(folder), reinterpret_cast<const char16_t*>(devicePath), &mapped);
   if (error != 0) return error;
-  std::wstring path = folder + L"\\root";
-  for (const std::wstring& component : components) path += L"\\" + component;
-  if (hostPath != nullptr) *hostPath = HostPath(path);
+  if (hostPath != nullptr) *hostPath = HostPath(Wide(mapped));
   return 0;
 }
 
