@@ -230,6 +230,8 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       int runPrograms = 1;
       ReadNumber(section, L"run_programs", &runPrograms);
       config.runPrograms = runPrograms != 0;
+      ReadNumber(section, L"link_bytes_per_second", &config.linkBytesPerSecond);
+      ReadNumber(section, L"call_latency_us", &config.callLatencyUs);
     } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
       Volume volume;
       volume.name = section.name.substr(7);
@@ -269,12 +271,11 @@ const Volume* VolumeOfDevicePath(const DeviceConfig& config, const wchar_t* devi
   return nullptr;
 }
 
-uint64_t VolumeFreeBytes(const std::wstring& folder, const DeviceConfig& config, const Volume& volume) {
-  const uint64_t used = BytesUnder(folder + L"\\root\\" + volume.name, 0);
-  return used >= volume.size ? 0 : volume.size - used;
+uint64_t VolumeUsedBytes(const std::wstring& folder, const Volume& volume) {
+  return BytesUnder(folder + L"\\root\\" + volume.name, 0);
 }
 
-uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& config) {
+uint64_t MainStoreUsedBytes(const std::wstring& folder, const DeviceConfig& config) {
   const std::wstring root = folder + L"\\root";
   uint64_t used = 0;
   WIN32_FIND_DATAW data;
@@ -292,7 +293,17 @@ uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& conf
       if (!isVolume) used += BytesUnder(root + L"\\" + name, 1);
     } while (FindNextFileW(search.Get(), &data));
   }
-  return used >= config.storeSize ? 0 : config.storeSize - used;
+  return used;
+}
+
+uint64_t FreeOf(uint64_t capacity, uint64_t used) { return used >= capacity ? 0 : capacity - used; }
+
+uint64_t VolumeFreeBytes(const std::wstring& folder, const DeviceConfig& config, const Volume& volume) {
+  return FreeOf(volume.size, VolumeUsedBytes(folder, volume));
+}
+
+uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& config) {
+  return FreeOf(config.storeSize, MainStoreUsedBytes(folder, config));
 }
 
 }  // namespace emu

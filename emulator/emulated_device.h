@@ -32,6 +32,10 @@ struct DeviceConfig {
   DWORD writeLimit = 0;  // non-zero: a write moves at most this many bytes and reports the shorter count
   bool trace = false;    // RAPI.dll appends one line per call to trace.log in the device folder
   bool runPrograms = true;  // false: a host program started on the handheld is recorded but not run
+  // The link's pace; 0: no limit. Every call takes callLatencyUs, and the bytes it moves take their time at
+  // linkBytesPerSecond, as over a USB cable to a real handheld.
+  uint64_t linkBytesPerSecond = 0;
+  uint64_t callLatencyUs = 0;
   std::vector<Volume> volumes;
 };
 
@@ -58,8 +62,12 @@ DWORD MapDevicePath(const std::wstring& folder, const wchar_t* devicePath, std::
 // The volume that holds a device path (compared without regard to case), or null for the main store.
 const Volume* VolumeOfDevicePath(const DeviceConfig& config, const wchar_t* devicePath);
 
-// Free bytes: a volume's size minus the bytes of the files under it; the main store's size minus the bytes of
-// the files outside every volume. Never below zero.
+// Bytes of the files under a volume, and of the files outside every volume (the main store's), measured on the
+// disk: a walk of the whole area.
+uint64_t VolumeUsedBytes(const std::wstring& folder, const Volume& volume);
+uint64_t MainStoreUsedBytes(const std::wstring& folder, const DeviceConfig& config);
+// Free bytes: the capacity less the bytes used, never below zero.
+uint64_t FreeOf(uint64_t capacity, uint64_t used);
 uint64_t VolumeFreeBytes(const std::wstring& folder, const DeviceConfig& config, const Volume& volume);
 uint64_t MainStoreFreeBytes(const std::wstring& folder, const DeviceConfig& config);
 

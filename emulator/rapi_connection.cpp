@@ -46,6 +46,7 @@ DWORD WINAPI CeGetLastError(void) { return emu::CeError(); }
 DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpBuffer) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeGetSpecialFolderPath", emu::TraceHex(static_cast<DWORD>(nFolder)));
   if (!link.Usable()) return 0;
   const std::wstring* path = SpecialFolder(link.Config(), nFolder);
@@ -67,6 +68,7 @@ DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpB
 BOOL WINAPI CeGetStoreInformation(LPSTORE_INFORMATION lpsi) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeGetStoreInformation");
   if (!link.Usable()) return FALSE;
   if (lpsi == nullptr) {
@@ -82,6 +84,7 @@ BOOL WINAPI CeGetStoreInformation(LPSTORE_INFORMATION lpsi) {
 void WINAPI CeGetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeGetSystemInfo");
   if (lpSystemInfo == nullptr) {
     SetCeError(ERROR_INVALID_PARAMETER);

@@ -18,6 +18,16 @@ constexpr DWORD kPlainAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDD
 
 bool Exists(const std::wstring& hostPath) { return GetFileAttributesW(hostPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The size of an existing file, or false when there is no file of that name.
+bool FileSize(const std::wstring& hostPath, uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(hostPath.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return false;
+  *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
 // Whether opening a file this way would create or change anything on a write-protected volume.
 bool WouldModify(bool canWrite, DWORD disposition, const std::wstring& hostPath) {
   if (canWrite) return true;
@@ -50,6 +60,7 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
                            DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeCreateFile", emu::TraceText(lpFileName) + L" " + emu::TraceHex(dwDesiredAccess) + L" " +
                                  emu::TraceHex(dwShareMode) + L" " + std::to_wstring(dwCreationDisposition) + L" " +
                                  emu::TraceHex(dwFlagsAndAttributes));
@@ -71,12 +82,16 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
   const DWORD access = (object.canRead ? GENERIC_READ : 0) | (object.canWrite ? GENERIC_WRITE : 0);
   const DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  // A file that this open truncates gives its bytes back to the area.
+  uint64_t truncatedBytes = 0;
+  const bool truncates = (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING) &&
+                         FileSize(hostPath, &truncatedBytes);
   object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, dwCreationDisposition, attributes,
                                 nullptr));
   if (!object.file.IsValid()) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS &&
                        (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
-  link.ForgetFreeSpace();
+  if (truncates) link.Release(object.area, truncatedBytes);
   SetCeError(existed ? ERROR_ALREADY_EXISTS : 0);
   return link.Add(std::move(object));
 }
@@ -86,6 +101,7 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeReadFile", std::to_wstring(nNumberOfBytesToRead));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
@@ -94,6 +110,7 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD got = 0;
   if (!ReadFile(object->file.Get(), lpBuffer, nNumberOfBytesToRead, &got, nullptr)) return Fail(GetLastError(), FALSE);
+  pace.Moved(got);
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = got;
   SetCeError(0);
   return TRUE;
@@ -104,6 +121,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeWriteFile", std::to_wstring(nNumberOfBytesToWrite));
   if (!link.Usable()) return FALSE;
   OpenObject* object = link.Find(hFile);
@@ -116,6 +134,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   }
 
   // write_limit: the handheld takes only part of a long block and says so through the count, not the result.
+  pace.Moved(nNumberOfBytesToWrite);  // the whole block crosses the cable, whatever the handheld keeps of it
   const DWORD limit = link.Config().writeLimit;
   const DWORD asked = limit != 0 && nNumberOfBytesToWrite > limit ? limit : nNumberOfBytesToWrite;
   const uint64_t beforeDrop = link.BytesBeforeDrop();
@@ -146,6 +165,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
 BOOL WINAPI CeCloseHandle(HANDLE hObject) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeCloseHandle");
   if (!link.Usable()) return FALSE;
   if (!link.Remove(hObject)) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -156,14 +176,18 @@ BOOL WINAPI CeCloseHandle(HANDLE hObject) {
 BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeDeleteFile", emu::TraceText(lpFileName));
   if (!link.Usable()) return FALSE;
   std::wstring hostPath;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpFileName, &hostPath);
   if (pathError != 0) return Fail(pathError, FALSE);
-  if (link.AreaReadOnly(link.AreaOf(lpFileName))) return Fail(ERROR_WRITE_PROTECT, FALSE);
+  const int area = link.AreaOf(lpFileName);
+  if (link.AreaReadOnly(area)) return Fail(ERROR_WRITE_PROTECT, FALSE);
+  uint64_t size = 0;
+  const bool sized = FileSize(hostPath, &size);
   if (!DeleteFileW(hostPath.c_str())) return Fail(GetLastError(), FALSE);
-  link.ForgetFreeSpace();
+  if (sized) link.Release(area, size);
   SetCeError(0);
   return TRUE;
 }
@@ -171,6 +195,7 @@ BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
 BOOL WINAPI CeCreateDirectory(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeCreateDirectory", emu::TraceText(lpPathName));
   if (!link.Usable()) return FALSE;
   std::wstring hostPath;

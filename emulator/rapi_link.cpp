@@ -56,17 +56,49 @@ OpenObject* Link::Find(HANDLE handle) {
 bool Link::Remove(HANDLE handle) { return objects_.erase(reinterpret_cast<uintptr_t>(handle)) != 0; }
 
 uint64_t Link::FreeBytes(int area) {
-  auto known = freeBytes_.find(area);
-  if (known != freeBytes_.end()) return known->second;
-  const uint64_t free = area == kMainStore ? MainStoreFreeBytes(folder_, config_)
-                                           : VolumeFreeBytes(folder_, config_, config_.volumes[area]);
-  freeBytes_[area] = free;
-  return free;
+  auto known = usedBytes_.find(area);
+  if (known == usedBytes_.end()) {
+    const uint64_t used = area == kMainStore ? MainStoreUsedBytes(folder_, config_)
+                                             : VolumeUsedBytes(folder_, config_.volumes[area]);
+    known = usedBytes_.emplace(area, used).first;
+  }
+  const uint64_t capacity = area == kMainStore ? config_.storeSize : config_.volumes[area].size;
+  return FreeOf(capacity, known->second);
 }
 
 void Link::Consume(int area, uint64_t bytes) {
-  const uint64_t free = FreeBytes(area);
-  freeBytes_[area] = bytes >= free ? 0 : free - bytes;
+  FreeBytes(area);  // measured before the write, if not yet
+  usedBytes_[area] += bytes;
+}
+
+void Link::Release(int area, uint64_t bytes) {
+  // An area not measured yet is measured later, after the change.
+  auto known = usedBytes_.find(area);
+  if (known != usedBytes_.end()) known->second -= bytes < known->second ? bytes : known->second;
+}
+
+uint64_t NowUs() {
+  static const LONGLONG frequency = [] {
+    LARGE_INTEGER f = {};
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER now = {};
+  QueryPerformanceCounter(&now);
+  return static_cast<uint64_t>(now.QuadPart / frequency * 1000000 + now.QuadPart % frequency * 1000000 / frequency);
+}
+
+void Link::Pace(uint64_t startUs, uint64_t bytes) {
+  if (config_.callLatencyUs == 0 && config_.linkBytesPerSecond == 0) return;
+  uint64_t costUs = config_.callLatencyUs;
+  if (config_.linkBytesPerSecond != 0) costUs += bytes * 1000000 / config_.linkBytesPerSecond;
+  // The link's clock runs on from the end of the previous call, unless the caller left it idle for longer than a
+  // sleep can miss by: sleeps end late, and carrying the clock over makes the next calls wait less by as much.
+  constexpr uint64_t kSleepSlackUs = 2000;
+  const uint64_t from = startUs > linkBusyUntilUs_ + kSleepSlackUs ? startUs : linkBusyUntilUs_;
+  linkBusyUntilUs_ = from + costUs;
+  const uint64_t now = NowUs();
+  if (linkBusyUntilUs_ > now + 1000) Sleep(static_cast<DWORD>((linkBusyUntilUs_ - now) / 1000));
 }
 
 uint64_t Link::BytesBeforeDrop() const {
@@ -129,7 +161,8 @@ HRESULT Link::Init(RAPIINIT* init) {
   config_ = config;
   bytesWritten_ = 0;
   objects_.clear();
-  freeBytes_.clear();
+  usedBytes_.clear();
+  linkBusyUntilUs_ = 0;
   init->heRapiInit = event.Get();
   event_ = std::move(event);
   cancel_ = std::move(cancel);
@@ -147,7 +180,7 @@ HRESULT Link::Uninit() {
     answered_ = false;
     dropped_ = false;
     objects_.clear();  // every handle of the link ends with it
-    freeBytes_.clear();
+    usedBytes_.clear();
     event = std::move(event_);
     cancel = std::move(cancel_);
     thread = std::move(answerThread_);

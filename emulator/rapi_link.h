@@ -56,11 +56,20 @@ class Link {
   OpenObject* Find(HANDLE handle);
   bool Remove(HANDLE handle);
 
-  // Free bytes of an area, measured on the disk once and then kept up to date by Consume; ForgetFreeSpace makes
-  // the next call measure again (after files were created, truncated or deleted, or a program ran).
+  // Free bytes of an area. The bytes used are measured on the disk (a walk of the area) the first time they are
+  // needed after the link started or a program ran on the handheld, and from then on kept up to date call by
+  // call, so a call costs the same on a full volume as on an empty one: Consume counts what a write added,
+  // Release what a truncation or a delete gave back.
   uint64_t FreeBytes(int area);
   void Consume(int area, uint64_t bytes);
-  void ForgetFreeSpace() { freeBytes_.clear(); }
+  void Release(int area, uint64_t bytes);
+  // After a program ran: it may have written anything, so the next figure is measured again.
+  void ForgetFreeSpace() { usedBytes_.clear(); }
+
+  // The link's pace: a call that began at startUs and moved bytes over the link returns only once the emulated
+  // link would have carried it (call_latency_us, link_bytes_per_second). The emulator's own work counts as
+  // part of that time.
+  void Pace(uint64_t startUs, uint64_t bytes);
 
   // The bytes this write may still move before the link drops (fail_after_bytes); UINT64_MAX without a limit.
   uint64_t BytesBeforeDrop() const;
@@ -89,8 +98,28 @@ class Link {
   uint64_t bytesWritten_ = 0;
   std::map<uintptr_t, OpenObject> objects_;
   uintptr_t nextHandle_ = 0x10000;  // handles are never reused, so a stale one is always refused
-  std::map<int, uint64_t> freeBytes_;
+  std::map<int, uint64_t> usedBytes_;  // per area, once measured
+  uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
   UniqueKernelHandle event_, cancel_, answerThread_;
+};
+
+// Microseconds of a steady clock.
+uint64_t NowUs();
+
+// Paces one exported call: made right after the lock is taken, it waits (still holding it, as one link carries
+// one call at a time) when the call ends.
+class PacedCall {
+ public:
+  explicit PacedCall(Link& link) : link_(link), startUs_(NowUs()) {}
+  ~PacedCall() { link_.Pace(startUs_, bytes_); }
+  PacedCall(const PacedCall&) = delete;
+  PacedCall& operator=(const PacedCall&) = delete;
+  void Moved(uint64_t bytes) { bytes_ += bytes; }
+
+ private:
+  Link& link_;
+  uint64_t startUs_;
+  uint64_t bytes_ = 0;
 };
 
 // The logs of the device folder (processes.log, trace.log) are UTF-8.

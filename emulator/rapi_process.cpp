@@ -111,6 +111,7 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   if (lpProcessInformation != nullptr) *lpProcessInformation = PROCESS_INFORMATION{};
   Link& link = Link::Instance();
   auto lock = link.Hold();
+  emu::PacedCall pace(link);
   link.Trace("CeCreateProcess", emu::TraceText(lpApplicationName) + L" " + emu::TraceText(lpCommandLine));
   if (!link.Usable()) return FALSE;
   std::wstring hostImage;

@@ -213,6 +213,71 @@ TEST_F(EmulatorFiles, FreeSpaceCountsTheFilesOfEachArea) {
   EXPECT_EQ(store.dwFreeSize, 100000u - 1000u);
 }
 
+// The figure is kept up to date call by call; after every step it must equal both the step's arithmetic and what
+// a fresh connection measures on the disk.
+TEST_F(EmulatorFiles, FreeSpaceStaysExactThroughOverwritesTruncationsAndDeletes) {
+  const auto writeAt = [&](const wchar_t* path, DWORD disposition, const std::string& bytes) {
+    HANDLE file = Open(path, GENERIC_WRITE, disposition);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    (bytes.empty() || CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    return CeCloseHandle(file) && ok;
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> act;
+    DWORD used;  // bytes of the main store's files afterwards
+  } steps[] = {
+      {"a new file", [&] { return writeAt(L"\\a.bin", CREATE_ALWAYS, std::string(3000, 'a')); }, 3000},
+      {"replaced by a shorter one", [&] { return writeAt(L"\\a.bin", CREATE_ALWAYS, std::string(1000, 'b')); }, 1000},
+      {"rewritten in place and grown", [&] { return writeAt(L"\\a.bin", OPEN_EXISTING, std::string(1500, 'c')); }, 1500},
+      {"truncated", [&] { return writeAt(L"\\a.bin", TRUNCATE_EXISTING, ""); }, 0},
+      {"opened without truncation", [&] { return writeAt(L"\\b.bin", OPEN_ALWAYS, std::string(2500, 'd')) &&
+                                                 writeAt(L"\\b.bin", OPEN_ALWAYS, ""); }, 2500},
+      {"a folder", [&] { return CeCreateDirectory(L"\\Folder", nullptr) != FALSE; }, 2500},
+      {"deleted", [&] { return CeDeleteFile(L"\\b.bin") != FALSE; }, 0},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    ASSERT_TRUE(step.act());
+    STORE_INFORMATION kept = {}, measured = {};
+    ASSERT_TRUE(CeGetStoreInformation(&kept));
+    EXPECT_EQ(kept.dwFreeSize, 100000u - step.used);
+    CeRapiUninit();
+    ASSERT_EQ(Connect(device_.Path()), S_OK);
+    ASSERT_TRUE(CeGetStoreInformation(&measured));
+    EXPECT_EQ(measured.dwFreeSize, kept.dwFreeSize) << "kept figure and disk disagree";
+  }
+}
+
+TEST_F(EmulatorFiles, BytesGivenBackFitAgainToTheLastByte) {
+  ASSERT_TRUE(PutFile(L"\\Card\\a.bin", std::string(20000, 'a')));  // the volume is full
+  HANDLE file = Open(L"\\Card\\a.bin", GENERIC_WRITE, CREATE_ALWAYS);  // gives the 20000 bytes back
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const std::string bytes(19999, 'b');
+  DWORD written = 0;
+  EXPECT_TRUE(CeWriteFile(file, bytes.data(), 19999, &written, nullptr));
+  EXPECT_TRUE(CeWriteFile(file, "z", 1, &written, nullptr)) << "the last byte fits";
+  EXPECT_FALSE(CeWriteFile(file, "z", 1, &written, nullptr)) << "one byte more does not";
+  EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  CeCloseHandle(file);
+  ASSERT_TRUE(CeDeleteFile(L"\\Card\\a.bin"));
+  EXPECT_TRUE(PutFile(L"\\Card\\b.bin", std::string(20000, 'c'))) << "a delete gives every byte back";
+}
+
+// Lower bounds only: a slow machine makes the calls slower still, never faster.
+TEST_F(EmulatorFiles, ALinkWithAPaceTakesItsTime) {
+  CeRapiUninit();
+  WriteIni(std::string(kStandardIni) + "[device]\r\nlink_bytes_per_second=1000000\r\ncall_latency_us=5000\r\n");
+  ASSERT_EQ(Connect(device_.Path()), S_OK);
+  const ULONGLONG start = GetTickCount64();
+  for (int i = 0; i < 20; ++i) CeGetSystemInfo(nullptr);
+  const ULONGLONG calls = GetTickCount64() - start;
+  EXPECT_GE(calls, 80u) << "20 calls of 5 ms, less what a coarse tick may miss";
+  ASSERT_TRUE(PutFile(L"\\paced.bin", std::string(80000, 'p')));  // 80 kB at 1 MB/s, and three calls
+  EXPECT_GE(GetTickCount64() - start - calls, 80u);
+}
+
 TEST_F(EmulatorFiles, TheLinkDropsAfterTheConfiguredBytes) {
   CeRapiUninit();
   WriteIni(std::string(kStandardIni) + "[device]\r\nfail_after_bytes=5000\r\n");

@@ -46,6 +46,8 @@ struct DeviceDescription {
   std::string startup = "\\Windows\\Avvio";
   std::string failAfterBytes;  // empty: never
   bool runPrograms = true;     // false: programs started on the handheld are only recorded
+  uint64_t linkBytesPerSecond = 0;  // 0: no limit
+  uint64_t callLatencyUs = 0;
   std::vector<VolumeDescription> volumes = {{"ROMDisk", 64ull << 20, false},
                                      {"ROMDisk2", 16ull << 20, false},
                                      {"Storage Card", 1ull << 30, false}};
