@@ -69,13 +69,7 @@ DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
   return static_cast<DWORD>(result);
 }
 
-void CDlgSubPageInstallation::AppendToLog(const std::string& text) {
-  // The caret follows each insertion, so the texts accumulate at the end of the log.
-  m_edtLog.SetSel(-1, -1);
-  m_edtLog.SendMessage(EM_SCROLLCARET);
-  m_edtLog.ReplaceSel(text.c_str(), FALSE);
-}
-
 void CDlgSubPageInstallation::ShowWorkerMessage(const std::string& text, const char* caption, UINT type) {
+  m_feed.Flush();
   MessageBox(text.c_str(), caption, type);
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include "DlgSubPageBase.h"
+#include "InstallProgressFeed.h"
 
 namespace talv {
 class PackageArchiveReader;
@@ -57,9 +58,10 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   void StartInstalledProduct(const std::string& installFolder);
   int ReportDamagedArchive();
 
-  // Worker-side views of the page's controls and message boxes.
-  void AppendToLog(const std::string& text);
+  // The worker's message boxes; what the log and bar have pending is shown first.
   void ShowWorkerMessage(const std::string& text, const char* caption, UINT type);
+
+  InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // worker thread only
 
   bool m_bWorkerStarted = false;  // user-interface thread only
   HWND m_hWizard = nullptr;       // the frame that receives the report, taken when the worker starts

@@ -54,9 +54,11 @@ int CDlgSubPageInstallation::CopyArchive(FILE* archive, const talv::ArchiveBases
   m_prgProgress.SetPos(0);
   m_prgProgress.SetStep(1);
   const int result = CopyEntries(reader, archive, bases);
+  m_feed.Flush();
   if (result != InstallCompleted) return result;
   m_prgProgress.StepIt();
-  AppendToLog("\r\nInstallazione completata");
+  m_feed.Log("\r\nInstallazione completata");
+  m_feed.Flush();
   return InstallCompleted;
 }
 
@@ -68,14 +70,15 @@ int CDlgSubPageInstallation::CopyEntries(talv::PackageArchiveReader& reader, FIL
   for (int i = 0; i < reader.EntryCount(); ++i) {
     // Checked only between entries, so an interrupt never leaves a file cut in the middle.
     if (m_bInterruptRequested.exchange(false)) {
-      AppendToLog("\r\n\r\nInstallazione interrotta");
+      m_feed.Log("\r\n\r\nInstallazione interrotta");
       return InstallInterrupted;
     }
     talv::ArchiveEntry entry;
     if (!reader.ReadEntry(&entry)) return ReportDamagedArchive();
-    m_prgProgress.SetPos(i);
+    m_feed.SetPos(i);
     const std::string name = entry.name.c_str();  // the name ends at a stray zero byte, as on the device
-    if (!name.empty()) AppendToLog("Copia di " + name + "\r\n");
+    if (!name.empty()) m_feed.Log("Copia di " + name + "\r\n");
+    m_feed.Update();
 
     const talv::EntryPlan plan = talv::PlanEntry(entry, bases);
     if (!plan.tagged) {
