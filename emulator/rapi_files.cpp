@@ -42,15 +42,6 @@ T Fail(DWORD error, T result) {
   return result;
 }
 
-// Bytes by which writing count bytes at the file's current position makes it grow.
-bool GrowthOfWrite(HANDLE file, DWORD count, uint64_t* growth) {
-  LARGE_INTEGER position = {}, size = {}, zero = {};
-  if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT) || !GetFileSizeEx(file, &size)) return false;
-  const uint64_t end = static_cast<uint64_t>(position.QuadPart) + count;
-  *growth = end > static_cast<uint64_t>(size.QuadPart) ? end - static_cast<uint64_t>(size.QuadPart) : 0;
-  return true;
-}
-
 }  // namespace
 
 extern "C" {
@@ -82,17 +73,31 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
   const DWORD access = (object.canRead ? GENERIC_READ : 0) | (object.canWrite ? GENERIC_WRITE : 0);
   const DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-  // A file that this open truncates gives its bytes back to the area.
-  uint64_t truncatedBytes = 0;
-  const bool truncates = (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING) &&
-                         FileSize(hostPath, &truncatedBytes);
-  object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, dwCreationDisposition, attributes,
-                                nullptr));
+  // A truncating open with write access is made as a plain open and an explicit truncation, so that the bytes
+  // given back come from the open handle: looking the name up first would cost the host a scan of the folder for
+  // every new file.
+  const bool truncating = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
+  const bool truncateHere = truncating && object.canWrite;
+  const DWORD hostDisposition =
+      !truncateHere ? dwCreationDisposition : dwCreationDisposition == CREATE_ALWAYS ? OPEN_ALWAYS : OPEN_EXISTING;
+  uint64_t givenBack = 0;
+  const bool sizedBefore = truncating && !truncateHere && FileSize(hostPath, &givenBack);
+  object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, hostDisposition, attributes, nullptr));
   if (!object.file.IsValid()) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
-  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS &&
-                       (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
-  if (truncates) link.Release(object.area, truncatedBytes);
-  SetCeError(existed ? ERROR_ALREADY_EXISTS : 0);
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS || hostDisposition == OPEN_EXISTING;
+  LARGE_INTEGER size = {};
+  if (existed && !GetFileSizeEx(object.file.Get(), &size)) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
+  if (truncateHere && existed) {
+    if (!SetEndOfFile(object.file.Get())) return Fail(GetLastError(), INVALID_HANDLE_VALUE);
+    givenBack = static_cast<uint64_t>(size.QuadPart);
+    size.QuadPart = 0;
+  }
+  if (truncateHere || sizedBefore) link.Release(object.area, givenBack);
+  // The emulator is the only writer through this handle: it keeps position and size itself.
+  object.size = truncating ? 0 : static_cast<uint64_t>(size.QuadPart);
+  const bool reportExisted =
+      existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
+  SetCeError(reportExisted ? ERROR_ALREADY_EXISTS : 0);
   return link.Add(std::move(object));
 }
 
@@ -110,6 +115,7 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD got = 0;
   if (!ReadFile(object->file.Get(), lpBuffer, nNumberOfBytesToRead, &got, nullptr)) return Fail(GetLastError(), FALSE);
+  object->position += got;
   pace.Moved(got);
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = got;
   SetCeError(0);
@@ -141,8 +147,8 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   const bool drops = asked > beforeDrop;
   // A dropping link still delivers the bytes up to its limit, as a real cable pulled mid-transfer would.
   const DWORD count = drops ? static_cast<DWORD>(beforeDrop) : asked;
-  uint64_t growth = 0;
-  if (!GrowthOfWrite(object->file.Get(), count, &growth)) return Fail(GetLastError(), FALSE);
+  const uint64_t end = object->position + count;
+  const uint64_t growth = end > object->size ? end - object->size : 0;
   if (growth > link.FreeBytes(object->area)) {
     if (drops) link.Drop();
     return Fail(drops ? emu::kErrorNoLink : static_cast<DWORD>(ERROR_DISK_FULL), FALSE);
@@ -152,6 +158,8 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   const DWORD writeError = ok ? 0 : GetLastError();
   link.CountWritten(written);
   link.Consume(object->area, growth);
+  object->position += written;
+  if (object->position > object->size) object->size = object->position;
   if (drops) {
     link.Drop();
     return Fail(emu::kErrorNoLink, FALSE);

@@ -37,6 +37,8 @@ struct OpenObject {
   bool canRead = false;
   bool canWrite = false;
   int area = kMainStore;  // index into DeviceConfig::volumes
+  uint64_t position = 0;  // where the next read or write of the file goes
+  uint64_t size = 0;      // the file's size, so a write knows by how much it grows it
 };
 
 class Link {
