@@ -9,6 +9,10 @@
 #include "package_location.h"
 #include "unique_handle.h"
 
+namespace {
+constexpr size_t kStreamBuffer = 1 << 18;
+}  // namespace
+
 std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
   wchar_t folder[MAX_PATH + 1] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
@@ -39,6 +43,9 @@ void CDlgWizardInstaller::PreparePackage() {
     base::UniqueFile source(_wfopen(compressedPath.c_str(), L"rb"));
     base::UniqueFile archive(_wfopen(archivePath.c_str(), L"wb"));
     if (!source.IsValid() || !archive.IsValid()) return;
+    // Large blocks between the streams and the disk: the inflate loop's 16 KiB steps cost no host call each.
+    setvbuf(source.Get(), nullptr, _IOFBF, kStreamBuffer);
+    setvbuf(archive.Get(), nullptr, _IOFBF, kStreamBuffer);
     int result = InflatePackage(source.Get(), archive.Get());
     if (result == 0) {
       uint64_t size = 0;

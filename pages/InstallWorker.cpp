@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char kMissingPackage[] = "Pacchetto di installazione mancante.\nImpossibile installare!";
 constexpr const char kDamagedPackage[] = "Pacchetto di installazione danneggiato.\nImpossibile installare!";
+constexpr size_t kArchiveReadBuffer = 1 << 16;
 
 }  // namespace
 
@@ -34,6 +35,8 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   } else if (*inflated != 0) {
     result = page->ReportDamagedArchive();
   } else {
+    // The copy takes 4096 bytes at a time; reading the archive in larger blocks spares the host a call each time.
+    setvbuf(archive.Get(), nullptr, _IOFBF, kArchiveReadBuffer);
     const talv::ArchiveBases bases{installFolder, state.m_strDocumentsDir, state.m_strWindowsDir,
                                    state.m_strHelpDir};
     result = page->CopyArchive(archive.Get(), bases);
