@@ -106,14 +106,7 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
 
   e2e::InstallerProcess installer;
   ASSERT_TRUE(installer.Start(program, temp, deviceFolder));
-  ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));
-  ASSERT_TRUE(installer.WaitForStep(kPageLicense));
-  ASSERT_TRUE(Click(installer.PageControl(IDC_ACCEPT)));
-  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(installer.PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) == 1; }));
-  for (int step : {kPageConnection, kPageDestination, kPageReadyToInstall}) {
-    ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));
-    ASSERT_TRUE(installer.WaitForStep(step)) << "stuck before step " << step;
-  }
+  ASSERT_TRUE(installer.WalkToReadyPage()) << "stuck at step " << installer.Step();
   EXPECT_EQ(TextOf(installer.PageControl(IDC_DESTINATION_FOLDER)) + "\\", c.installFolder);
   ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));  // "Installa"
   if (c.notice != nullptr) {

@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 #include <vector>
 #include "WizardDriver.h"
+#include "resource.h"
 
 namespace e2e {
 
@@ -115,6 +116,42 @@ bool InstallerProcess::WaitForStep(int step, DWORD timeoutMs) const {
 
 std::optional<uitest::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD timeoutMs) const {
   return uitest::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
+}
+
+bool InstallerProcess::WalkTo(int step) {
+  for (int shown = Step(); shown < step && shown < kPageReadyToInstall; shown = Step()) {
+    if (shown == kPageLicense && ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) != 1) {
+      if (!uitest::Click(PageControl(IDC_ACCEPT)) ||
+          !uitest::WaitUntil([&] { return ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) == 1; }))
+        return false;
+    }
+    if (!uitest::Click(FrameControl(IDC_NEXT))) return false;
+    bool answered = false;
+    const bool moved = uitest::WaitUntil(
+        [&] {
+          if (Step() == shown + 1) return WaitForStep(shown + 1, 0);
+          if (answered || shown != kPageDestination) return false;
+          const std::optional<uitest::MessageBoxSeen> box = WaitForMessageBox(0);
+          if (box && box->text == "La directory selezionata esiste gi\xE0. Sovrascriverla?")
+            answered = uitest::Answer(*box, IDYES);
+          return false;
+        },
+        30000);
+    if (!moved) return false;
+  }
+  return Step() == step;
+}
+
+bool InstallerProcess::SendToFrame(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer) const {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(m_frame, message, wParam, lParam, SMTO_NORMAL, 10000, &result)) return false;
+  if (answer != nullptr) *answer = static_cast<LRESULT>(result);
+  return true;
+}
+
+void InstallerProcess::Kill() {
+  ::TerminateProcess(m_process.hProcess, 1);
+  ::WaitForSingleObject(m_process.hProcess, 30000);
 }
 
 bool InstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include "UiProbe.h"
+#include "WizardMessages.h"
 
 namespace e2e {
 
@@ -26,8 +27,17 @@ class InstallerProcess {
   int StepListImage(int item) const;
   bool WaitForStep(int step, DWORD timeoutMs = 30000) const;
   std::optional<uitest::MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000) const;
+  // From the page shown on to step (at most the ready page) as a user would: Next, the licence ticked, Next
+  // through the connection and destination steps. The question about an install folder that exists is
+  // answered Yes.
+  bool WalkTo(int step);
+  bool WalkToReadyPage() { return WalkTo(kPageReadyToInstall); }
+  // Sends a message to the frame; false when it gave no answer in time.
+  bool SendToFrame(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer = nullptr) const;
   // Waits for the process to end; its exit code in *exitCode.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+  // Ends the process at once, as a crash or the task manager would.
+  void Kill();
 
  private:
   PROCESS_INFORMATION m_process = {};

@@ -1,0 +1,407 @@
+// The installer's promises under faults, on the real program and the emulated handheld: a finished install is
+// exactly the package, from a package this run prepared; a closed wizard touches nothing more; the log tells
+// the truth to the end; the temporary files go. Each row plays one fault, then the same three checks follow:
+// the handheld's folder, the host temporary folder and the program's exit code.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "InstallerProcess.h"
+#include "TestEnvironment.h"
+#include "WizardMessages.h"
+#include "resource.h"
+
+using namespace uitest;
+
+namespace e2e {
+namespace {
+
+constexpr char kPackageName[] = "Talvenia2016_full.pkg";
+// The main store is the first destination listed, and the one the walk takes.
+constexpr char kInstallFolder[] = "\\Programmi\\Talvenia2016_full\\";
+constexpr char kAnnouncement[] = "Avvio di Talvenia da palmare";
+
+std::wstring InstallerPath() {
+  std::wstring path = L"Z:";
+  for (char c : std::string(TALV_INSTALLER_EXE)) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return path;
+}
+
+// Entries e0.dat, e1.dat, ... each holding its own name, a hundred to a folder of the install folder (a host
+// folder of thousands of files would make every new file cost a scan of it).
+std::vector<PackageEntry> NumberedEntries(int count) {
+  std::vector<PackageEntry> entries;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "e" + std::to_string(i) + ".dat";
+    entries.push_back({name, "[PRG]d" + std::to_string(i / 100) + "\\", name});
+  }
+  return entries;
+}
+
+// A package whose archive is headerBytes followed by zeroBytes zeros, deflated as it streams.
+bool WriteZeroTailPackage(const std::wstring& path, const std::string& headerBytes, uint64_t zeroBytes) {
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) return false;
+  z_stream stream = {};
+  bool ok = deflateInit(&stream, 1) == Z_OK;
+  static unsigned char zeros[1 << 20];
+  unsigned char packed[1 << 16];
+  uint64_t left = zeroBytes;
+  bool header = true;
+  while (ok) {
+    if (header) {
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(headerBytes.data()));
+      stream.avail_in = static_cast<uInt>(headerBytes.size());
+      header = false;
+    } else {
+      const uInt chunk = left < sizeof zeros ? static_cast<uInt>(left) : static_cast<uInt>(sizeof zeros);
+      stream.next_in = zeros;
+      stream.avail_in = chunk;
+      left -= chunk;
+    }
+    const int flush = left == 0 && !header ? Z_FINISH : Z_NO_FLUSH;
+    int ret = Z_OK;
+    do {
+      stream.next_out = packed;
+      stream.avail_out = sizeof packed;
+      ret = deflate(&stream, flush);
+      const size_t produced = sizeof packed - stream.avail_out;
+      ok = ok && ret != Z_STREAM_ERROR && fwrite(packed, 1, produced, out) == produced;
+    } while (ok && stream.avail_out == 0);
+    if (flush == Z_FINISH) break;
+  }
+  deflateEnd(&stream);
+  return fclose(out) == 0 && ok;
+}
+
+class FaultTest;
+struct FaultRow {
+  const char* name;
+  std::function<void(FaultTest&)> play;
+};
+
+class FaultTest : public ::testing::TestWithParam<FaultRow> {
+ public:
+  // --- Setting the scene --------------------------------------------------------------------------------
+  void Prepare(const std::wstring& tempName = L"temp") {
+    app = scratch.Path() + L"\\app";
+    temp = scratch.Path() + L"\\" + tempName + L"\\";
+    device = scratch.Path() + L"\\device";
+    ASSERT_TRUE(::CreateDirectoryW(app.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr) || CreateNested(temp));
+    program = app + L"\\TalveniaInstaller.exe";
+    ASSERT_TRUE(::CopyFileW(InstallerPath().c_str(), program.c_str(), FALSE)) << "no installer at " << TALV_INSTALLER_EXE;
+    ApplyHandheld();
+  }
+  void PlacePackage(const std::vector<PackageEntry>& packageEntries) {
+    entries = packageEntries;
+    ASSERT_TRUE(WritePackage(AppFile(kPackageName), ArchiveBytes(1, 0, entries)));
+  }
+  void ApplyHandheld() { ASSERT_TRUE(WriteDevice(device, handheld)); }
+  std::wstring AppFile(const char* name) const { return app + L"\\" + std::wstring(name, name + strlen(name)); }
+  std::wstring DeviceFile(const std::string& devicePath) const { return DeviceHostPath(device, devicePath); }
+
+  // --- Shared steps --------------------------------------------------------------------------------------
+  void Start() { ASSERT_TRUE(installer.Start(program, temp, device)) << "the wizard did not show"; }
+  void WalkTo(int step) { ASSERT_TRUE(installer.WalkTo(step)) << "stuck at step " << installer.Step(); }
+  void PressInstall() { ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT))); }
+  void ExpectBox(const std::string& text, const char* caption, int button = IDOK) {
+    const std::optional<MessageBoxSeen> box = installer.WaitForMessageBox(120000);
+    ASSERT_TRUE(box.has_value()) << "no message box; step " << installer.Step();
+    EXPECT_EQ(box->text, text) << box->Describe();
+    EXPECT_EQ(box->caption, caption);
+    ASSERT_TRUE(Answer(*box, button));
+  }
+  // Waits until the worker has logged its first lines: the copy is under way.
+  void WaitUntilCopying() {
+    ASSERT_TRUE(WaitUntil([&] { return installer.Step() == kPageInstallation && !Log().empty(); }, 30000));
+  }
+  std::string Log() const { return TextOf(installer.PageControl(IDC_LOG)); }
+  // The announcement of a free-standing install, then "Fine": the program ends.
+  void AnnounceAndFinish() {
+    ExpectBox(kAnnouncement, "Installatore");
+    ASSERT_TRUE(installer.WaitForStep(kPageEndInstall)) << "step " << installer.Step();
+    ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));
+    WaitForExit();
+  }
+  // After a failed installation: back on the destination page, the user closes the wizard.
+  void BackAtDestinationThenClose() {
+    ASSERT_TRUE(installer.WaitForStep(kPageDestination)) << "step " << installer.Step();
+    CloseBox();
+  }
+  void CloseBox() {
+    ASSERT_TRUE(::PostMessageW(installer.Frame(), WM_SYSCOMMAND, SC_CLOSE, 0));
+    WaitForExit();
+  }
+  void WaitForExit() { ASSERT_TRUE(installer.WaitForExit(60000, &exitCode)) << "the program did not end"; }
+
+  // --- The three checks every row ends with ------------------------------------------------------------
+  void CheckOutcome() {
+    EXPECT_EQ(exitCode, 0u);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const std::wstring path = DeviceFile(kInstallFolder + entries[i].folder.substr(5) + entries[i].name);
+      std::string onDevice;
+      if (i < entriesInstalled) {
+        EXPECT_TRUE(ReadWholeFile(path, &onDevice) && onDevice == entries[i].data) << entries[i].name;
+      } else {
+        EXPECT_FALSE(FileExists(path)) << entries[i].name << " reached the handheld";
+      }
+    }
+    EXPECT_EQ(TempFolderNames(), "") << "left in the temporary folder";
+  }
+
+  ScratchFolder scratch{L"talv-faults"};
+  std::wstring app, temp, device, program;
+  DeviceDescription handheld;
+  std::vector<PackageEntry> entries;  // what the package holds, looked for in the install folder at the end
+  size_t entriesInstalled = 0;        // how many of them, from the first, must be there whole
+  InstallerProcess installer;
+  DWORD exitCode = ~0u;
+
+ private:
+  static bool CreateNested(const std::wstring& folder) {
+    const size_t slash = folder.find_last_of(L'\\', folder.size() - 2);
+    ::CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
+    return ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+  }
+  std::string TempFolderNames() const {
+    std::string names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((temp + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") names += std::string(name.begin(), name.end()) + " ";
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return names;
+  }
+};
+
+TEST_P(FaultTest, KeepsThePromise) {
+  GetParam().play(*this);
+  if (HasFatalFailure()) return;
+  CheckOutcome();
+}
+
+// A copy slow enough to act in the middle of it: three calls an entry at 20 ms each.
+void SlowCopyOf(FaultTest& t, int count) {
+  t.handheld.callLatencyUs = 20000;
+  t.Prepare();
+  t.PlacePackage(NumberedEntries(count));
+}
+
+const FaultRow kRows[] = {
+    {"ChecksumFailureIsNeverInstalled",
+     [](FaultTest& t) {
+       // 16,374 archive bytes stored at level 0 make a 16,385-byte stream: the last read holds only checksum
+       // bytes, so every data byte is written before the checksum is found wrong.
+       t.Prepare();
+       t.entries = {{"a.bin", "[PRG]", std::string(16374 - 24, 'd')}};
+       const std::string archive = ArchiveBytes(1, 0, t.entries);
+       uLongf size = compressBound(static_cast<uLong>(archive.size()));
+       std::string stream(size, '\0');
+       ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
+                           reinterpret_cast<const Bytef*>(archive.data()), static_cast<uLong>(archive.size()), 0),
+                 Z_OK);
+       stream.resize(size);
+       ASSERT_EQ(stream.size(), 16385u);
+       stream[2 + 5 + 24 + 100] ^= 0x01;  // one byte of a.bin's data
+       ASSERT_TRUE(WriteWholeFile(t.AppFile(kPackageName), stream));
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.ExpectBox("Pacchetto di installazione danneggiato.\nImpossibile installare!", "Errore");
+       t.BackAtDestinationThenClose();
+     }},
+    {"StaleTemporaryPackageIsNeverInstalled",
+     [](FaultTest& t) {
+       // A killed run left a sound package in the temporary folder; this run has none beside the program.
+       t.Prepare();
+       t.entries = {{"Talvenia.exe", "[PRG]", "stale"}};
+       const std::string archive = ArchiveBytes(1, 0, t.entries);
+       ASSERT_TRUE(WriteWholeFile(t.temp + L"TFInst.pkg", archive));
+       ASSERT_TRUE(WritePackage(t.temp + L"TFInst.zip", archive));
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.ExpectBox("Pacchetto di installazione mancante.\nImpossibile installare!", "Errore");
+       t.BackAtDestinationThenClose();
+     }},
+    {"CloseDuringTheLastCheckEndsTheWizard",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.handheld.answerMs = 2500;  // the check that "Installa" runs waits this long
+       t.ApplyHandheld();
+       t.PressInstall();
+       ASSERT_TRUE(WaitUntil([&] { return t.installer.Page() == nullptr; }, 2000)) << "no check under way";
+       t.CloseBox();
+     }},
+    {"LogAndBarOfThreeThousandEntriesGoToTheEnd",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3000));
+       t.entriesInstalled = 3000;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       // The announcement comes before the report: the page still stands as the install left it.
+       ASSERT_TRUE(WaitUntil([&] { return t.installer.WaitForMessageBox(0).has_value(); }, 120000));
+       std::string expected;
+       for (const PackageEntry& entry : t.entries) expected += "Copia di " + entry.name + "\r\n";
+       expected += "\r\nInstallazione completata";
+       const std::string log = t.Log();
+       EXPECT_TRUE(log == expected) << log.size() << " characters, ending \"" << log.substr(log.size() - 40) << "\"";
+       HWND bar = t.installer.PageControl(IDC_PROGRESS);
+       EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 3000);
+       EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, TRUE, 0), 0);
+       EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3001);
+       t.AnnounceAndFinish();
+     }},
+    {"TemporaryFolderOutsideLatin1",
+     [](FaultTest& t) {
+       t.Prepare(L"\u0141ukasz\\temp");  // a user named Łukasz on an Italian PC
+       t.PlacePackage(NumberedEntries(5));
+       t.entriesInstalled = 5;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.AnnounceAndFinish();
+     }},
+    {"NextSentDuringTheCopyLeavesNothing",
+     [](FaultTest& t) {
+       SlowCopyOf(t, 40);
+       t.entriesInstalled = 40;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.WaitUntilCopying();
+       HWND next = t.installer.FrameControl(IDC_NEXT);
+       ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(next)));
+       ::Sleep(300);
+       EXPECT_EQ(t.installer.Step(), kPageInstallation) << "the page was left under the worker";
+       t.AnnounceAndFinish();
+     }},
+    {"TruncatedAgentIsReplacedAfterAggiorna",
+     [](FaultTest& t) {
+       // The link drops while the agent is copied: a cut-short agent stays on the handheld.
+       t.handheld.failAfterBytes = "100000";
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.entriesInstalled = 3;
+       t.Start();
+       t.WalkTo(kPageConnection);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       t.ExpectBox("Impossibile determinare lo spazio disponibile delle destinazioni", "Installatore");
+       ASSERT_TRUE(t.installer.WaitForStep(kPageDestination));
+       std::string agent;
+       ASSERT_TRUE(ReadWholeFile(t.DeviceFile("\\Windows\\TalveniaGDFS.exe"), &agent));
+       ASSERT_EQ(agent.size(), 100000u) << "the copy should have been cut short";
+       // The cable is fine again; back to the connection step, "Aggiorna", and on.
+       t.handheld.failAfterBytes.clear();
+       t.ApplyHandheld();
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_BACK)));
+       ASSERT_TRUE(t.installer.WaitForStep(kPageConnection));
+       ASSERT_TRUE(Click(t.installer.PageControl(IDC_REFRESH_CONNECTION)));
+       ASSERT_TRUE(WaitUntil([&] { return TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).rfind("OK", 0) == 0 &&
+                                          IsEnabledWindow(t.installer.PageControl(IDC_REFRESH_CONNECTION)); }));
+       t.WalkTo(kPageReadyToInstall);
+       EXPECT_FALSE(t.installer.WaitForMessageBox(0).has_value());
+       t.PressInstall();
+       t.AnnounceAndFinish();
+     }},
+    {"LogOffIsRefusedWhileTheWorkerCopies",
+     [](FaultTest& t) {
+       SlowCopyOf(t, 40);
+       t.entriesInstalled = 40;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.WaitUntilCopying();
+       LRESULT answer = -1;
+       ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
+       EXPECT_EQ(answer, FALSE) << "a log-off would end the program in the middle of a file";
+       t.ExpectBox(kAnnouncement, "Installatore");
+       ASSERT_TRUE(t.installer.WaitForStep(kPageEndInstall));
+       ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
+       EXPECT_EQ(answer, TRUE) << "once the worker has reported, the session may end";
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       t.WaitForExit();
+     }},
+    {"KilledMidCopyThenRunAgainInstallsWhole",
+     [](FaultTest& t) {
+       SlowCopyOf(t, 40);
+       t.entriesInstalled = 40;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       ASSERT_TRUE(WaitUntil([&] { return t.Log().find("Copia di e5.dat") != std::string::npos; }, 30000));
+       t.installer.Kill();
+       t.handheld.callLatencyUs = 0;
+       t.ApplyHandheld();
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);  // the install folder is there: "Sì" to its question
+       t.PressInstall();
+       t.AnnounceAndFinish();
+     }},
+    {"PackagePastTwoGibibytesStreams",
+     [](FaultTest& t) {
+       // One entry of zeros that makes the archive 2348 MiB: 2348.50 Mb needed with the half megabyte added.
+       constexpr uint64_t kArchiveBytes = 2348ull << 20;
+       constexpr uint64_t kOverhead = 6 + 8 + 7 + 5;
+       t.handheld.storeSize = 3584ull << 20;
+       t.Prepare();
+       std::string header = ArchiveBytes(1, 0, {{"big.bin", "[PRG]", ""}});
+       const uint32_t dataSize = static_cast<uint32_t>(kArchiveBytes - kOverhead);
+       for (int i = 0; i < 4; ++i) header[10 + i] = static_cast<char>((dataSize >> (8 * i)) & 0xFF);
+       ASSERT_TRUE(WriteZeroTailPackage(t.AppFile(kPackageName), header, dataSize));
+       t.Start();
+       t.WalkTo(kPageDestination);
+       EXPECT_EQ(TextOf(t.installer.PageControl(IDC_REQUIRED_MEMORY)), "2348.50 Mb neccessari");
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.AnnounceAndFinish();
+       const std::wstring big = t.DeviceFile(std::string(kInstallFolder) + "big.bin");
+       FILE* file = _wfopen(big.c_str(), L"rb");
+       ASSERT_NE(file, nullptr);
+       static char buffer[1 << 20];
+       uint64_t total = 0;
+       bool zeros = true;
+       for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0; total += got)
+         zeros = zeros && std::all_of(buffer, buffer + got, [](char c) { return c == 0; });
+       fclose(file);
+       EXPECT_EQ(total, dataSize);
+       EXPECT_TRUE(zeros);
+       ::DeleteFileW(big.c_str());  // 2.3 GB need not wait for the end of the test
+     }},
+    {"PathsOf259And260Characters",
+     [](FaultTest& t) {
+       // The install folder has 29 characters: names of 230 and 231 make device paths of 259 and 260.
+       t.Prepare();
+       t.PlacePackage({{std::string(226, 'a') + ".txt", "[PRG]", "fits"}, {std::string(227, 'b') + ".txt", "[PRG]", "no"}});
+       t.entriesInstalled = 1;
+       ASSERT_EQ(std::string(kInstallFolder).size() + t.entries[0].name.size(), 259u);
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.ExpectBox("Percorso del file troppo lungo per il palmare", "Errore");
+       t.BackAtDestinationThenClose();
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace e2e
