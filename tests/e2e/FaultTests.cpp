@@ -145,10 +145,13 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
   // --- The three checks every row ends with ------------------------------------------------------------
   void CheckOutcome() {
     EXPECT_EQ(exitCode, 0u);
+    bool copiedSoFar = true;  // where the row cannot know how far the copy came: the first entries, each whole
     for (size_t i = 0; i < entries.size(); ++i) {
       const std::wstring path = DeviceFile(kInstallFolder + entries[i].folder.substr(5) + entries[i].name);
+      bool expected = i < entriesInstalled;
+      if (entriesInstalled == kSomeFirstEntries) expected = copiedSoFar = copiedSoFar && FileExists(path);
       std::string onDevice;
-      if (i < entriesInstalled) {
+      if (expected) {
         EXPECT_TRUE(ReadWholeFile(path, &onDevice) && onDevice == entries[i].data) << entries[i].name;
       } else {
         EXPECT_FALSE(FileExists(path)) << entries[i].name << " reached the handheld";
@@ -156,6 +159,8 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     }
     EXPECT_EQ(TempFolderNames(), "") << "left in the temporary folder";
   }
+
+  static constexpr size_t kSomeFirstEntries = ~size_t{0};
 
   ScratchFolder scratch{L"talv-faults"};
   std::wstring app, temp, device, program;
@@ -338,6 +343,20 @@ const FaultRow kRows[] = {
        EXPECT_EQ(answer, TRUE) << "once the worker has reported, the session may end";
        ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
        t.WaitForExit();
+     }},
+    {"QuitDuringTheCopyWaitsForTheWorker",
+     [](FaultTest& t) {
+       SlowCopyOf(t, 40);
+       t.entriesInstalled = FaultTest::kSomeFirstEntries;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       t.PressInstall();
+       t.WaitUntilCopying();
+       const DWORD uiThread = ::GetWindowThreadProcessId(t.installer.Frame(), nullptr);
+       ASSERT_TRUE(::PostThreadMessageW(uiThread, WM_QUIT, 0, 0));
+       t.WaitForExit();  // the worker stops before its next entry, reports, and only then the wizard goes
+       const std::wstring last = t.DeviceFile(kInstallFolder + t.entries.back().folder.substr(5) + t.entries.back().name);
+       EXPECT_FALSE(FileExists(last)) << "the copy went on to the last entry";
      }},
     {"KilledMidCopyThenRunAgainInstallsWhole",
      [](FaultTest& t) {

@@ -38,6 +38,17 @@ bool BannerIs(const WizardSession& wizard, int bitmapId) {
   return same;
 }
 
+// What the header control handed back whenever its picture was replaced: the first is the template's, which
+// the frame must delete.
+std::vector<HBITMAP> g_replacedHeaderImages;
+LRESULT CALLBACK RecordReplacedHeaderImages(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == STM_SETIMAGE && ::GetDlgCtrlID(call->hwnd) == IDC_HEADER &&
+      call->lResult != 0)
+    g_replacedHeaderImages.push_back(reinterpret_cast<HBITMAP>(call->lResult));
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 class EndingTest : public WizardTest {
  protected:
   std::wstring TempFile(const wchar_t* name) const { return TempFolder() + L"\\temp\\" + name; }
@@ -60,8 +71,16 @@ TEST_F(EndingTest, CancelAsksAboutTheProductOfThePackage) {
     SCOPED_TRACE(c.label);
     RemovePackages();
     if (c.packageOfFendro) PlacePackage("Fendro_base.pkg", ArchiveBytes(0, 0, kOneFile));
+    g_replacedHeaderImages.clear();
+    HHOOK hook = nullptr;
+    wizard.onUiThread = [&] {
+      hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, RecordReplacedHeaderImages, nullptr, ::GetCurrentThreadId());
+    };
     ASSERT_TRUE(StartWizard());
+    ::UnhookWindowsHookEx(hook);
     EXPECT_TRUE(BannerIs(wizard, c.banner)) << "wrong banner";
+    ASSERT_EQ(g_replacedHeaderImages.size(), 1u) << "the template's picture should have come back once";
+    EXPECT_EQ(::GetObjectType(g_replacedHeaderImages[0]), 0u) << "the template's picture was not deleted";
 
     // No: the wizard stays where it was.
     ASSERT_TRUE(wizard.ClickCancel());

@@ -23,6 +23,7 @@ BOOL CALLBACK FindFrame(HWND window, LPARAM param) {
 
 DWORD WINAPI WizardSession::ThreadMain(void* param) {
   auto* self = static_cast<WizardSession*>(param);
+  if (self->onUiThread) self->onUiThread();
   {
     CDlgWizardInstaller dlg(nullptr);
     g_testApplication.m_pMainWnd = &dlg;

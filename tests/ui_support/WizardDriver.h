@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 #include "PageProbe.h"
@@ -56,6 +57,9 @@ class WizardSession {
 
   // Ends a wizard that is still running: answers open boxes, closes the frame, waits for the thread.
   void Close();
+
+  // Runs on the wizard's thread before the frame is made (a test installs a hook there).
+  std::function<void()> onUiThread;
 
  private:
   static DWORD WINAPI ThreadMain(void* param);
