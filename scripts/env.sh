@@ -6,9 +6,31 @@ export WINEDEBUG=-all
 # No Mono or Gecko: the program needs neither, and their installers would ask for the network.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 
+# The Wine installation a prefix was made with: the Wine packages and their versions. A prefix made before
+# wine32 came (or by another Wine) cannot start programs ("could not load kernel32.dll"); it is made anew.
+talv_wine_installation() {
+  dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' wine wine64 wine32:i386 libwine:amd64 libwine:i386 \
+    2>/dev/null | sort
+}
+
 talv_prepare_wine_prefix() {
-  local stamp="$WINEPREFIX/.talvenia-prefix-v1"
-  [ -f "$stamp" ] && return 0
+  local stamp="$WINEPREFIX/.talvenia-prefix"
+  local installation
+  installation="$(talv_wine_installation)"
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$installation" ] && talv_prefix_starts_programs; then
+    return 0
+  fi
+  if [ -d "$WINEPREFIX" ]; then
+    if [ ! -f "$stamp" ]; then
+      echo "setup: the Wine prefix $WINEPREFIX does not say which Wine made it; making it anew"
+    elif [ "$(cat "$stamp")" != "$installation" ]; then
+      echo "setup: Wine has changed since $WINEPREFIX was made; making the prefix anew"
+    else
+      echo "setup: the Wine prefix $WINEPREFIX cannot start programs; making it anew"
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
   echo "setup: creating the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -18,8 +40,32 @@ talv_prepare_wine_prefix() {
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+  talv_install_wine_fonts
   wineserver -w
-  touch "$stamp"
+  if ! talv_prefix_starts_programs; then
+    echo "setup: the new Wine prefix cannot start 64-bit and 32-bit programs; is wine32:i386 installed?" >&2
+    return 1
+  fi
+  printf '%s\n' "$installation" > "$stamp"
+}
+
+# Whether the prefix starts a 64-bit and a 32-bit program.
+talv_prefix_starts_programs() {
+  [ -f "$WINEPREFIX/system.reg" ] || return 1
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 &&
+    wine 'C:\windows\syswow64\cmd.exe' /c exit </dev/null >/dev/null 2>&1
+}
+
+# Wine's own fonts (fonts-wine) into the prefix's font folder: the title bar's buttons are Marlett glyphs, and
+# without the font the close box shows as the letter "r".
+talv_install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  local font
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] && cp -f "$font" "$fonts/"
+  done
+  return 0
 }
 
 # Starts Xvfb when no display is set; talv_stop_display stops only what this started.
@@ -56,3 +102,82 @@ talv_start_wineserver() {
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 talv_stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Runs the Windows test presets given, side by side: each in a Wine prefix of its own (a copy of the project's,
+# so each has its own wine server and session) and, when no display is set, on a virtual display of its own.
+# Prints each run's output when it ends; fails when any run failed.
+talv_suite_pids=()
+talv_suite_xvfbs=()
+talv_run_windows_suites() {
+  local presets=("$@") logs=() failed=0 i
+  for i in "${!presets[@]}"; do
+    local preset="${presets[$i]}" prefix="$WINEPREFIX" display="${DISPLAY:-}"
+    if [ "$i" -gt 0 ]; then
+      prefix="$WINEPREFIX-$preset"
+      talv_clone_wine_prefix "$WINEPREFIX" "$prefix"
+    fi
+    if [ -z "${DISPLAY:-}" ]; then
+      talv_start_xvfb || return 1
+      display="$talv_xvfb_display"
+    fi
+    local log="$talv_root/build/test-$preset.log"
+    logs+=("$log")
+    (
+      export WINEPREFIX="$prefix" DISPLAY="$display"
+      talv_start_wineserver
+      status=0
+      ctest --preset "$preset" >"$log" 2>&1 || status=$?
+      talv_stop_wineserver
+      exit "$status"
+    ) &
+    talv_suite_pids+=("$!")
+  done
+  for i in "${!presets[@]}"; do
+    local status=0
+    wait "${talv_suite_pids[$i]}" || status=$?
+    echo "-- ${presets[$i]}: exit $status"
+    cat "${logs[$i]}"
+    [ "$status" -eq 0 ] || failed=1
+  done
+  talv_suite_pids=()
+  talv_stop_windows_suites
+  return "$failed"
+}
+
+# Starts an Xvfb on the first free display number, named in talv_xvfb_display; talv_stop_windows_suites ends it.
+talv_xvfb_display=""
+talv_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  talv_suite_xvfbs+=("$!")
+  for _ in $(seq 1 100); do
+    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      talv_xvfb_display=":$n"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+# Ends suites still running (an interrupted test run) and the displays started for them.
+talv_stop_windows_suites() {
+  local pid
+  for pid in "${talv_suite_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${talv_suite_xvfbs[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  talv_suite_pids=()
+  talv_suite_xvfbs=()
+}
+
+# A copy of a prepared prefix, made again whenever the source's stamp changes.
+talv_clone_wine_prefix() {
+  local source="$1" copy="$2"
+  if [ -f "$copy/.talvenia-prefix" ] && cmp -s "$source/.talvenia-prefix" "$copy/.talvenia-prefix"; then return 0; fi
+  rm -rf "$copy"
+  cp -a "$source" "$copy"
+}

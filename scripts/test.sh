@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the portable code natively (sanitizers, short fuzz runs), the
-# Windows programs under Wine (a virtual display is started when none is set). Exit status 0 = all passed.
+# Builds everything and runs every test: the portable code natively (clang and g++, sanitizers, short fuzz
+# runs), then the Windows programs of both architectures under Wine, x86_64 and i686 side by side, each in a
+# Wine prefix and on a virtual display of its own (a display is started when none is set). Exit status 0 = all
+# passed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh
 source scripts/env.sh
 jobs="$(nproc)"
+start=$SECONDS
 
 echo "== native build and tests with clang"
 cmake --preset native >/dev/null
@@ -21,14 +24,13 @@ ctest --preset native-gcc -j "$jobs"
 echo "== short fuzz runs"
 bash scripts/fuzz.sh 10
 
-echo "== i686 Windows build (compile only)"
-cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 -j "$jobs"
+for preset in windows windows-i686; do
+  echo "== $preset build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
 
-echo "== x86_64 Windows build and tests under Wine"
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
-trap 'talv_stop_wineserver; talv_stop_display' EXIT
-talv_start_display
-talv_start_wineserver
-ctest --preset windows
+echo "== Windows tests under Wine: x86_64 and i686 side by side"
+trap 'talv_stop_windows_suites' EXIT
+talv_run_windows_suites windows windows-i686
+echo "== all tests passed ($((SECONDS - start)) s after set-up)"
