@@ -70,6 +70,22 @@ bool Fail(const char* what, const Wizard& w) {
 
 bool Next(const Wizard& w) { return Click(::GetDlgItem(w.frame, IDC_NEXT)); }
 
+// The first destination that is ready for the package, chosen as a user would; false when none is.
+bool ChooseReadyDestination(const Wizard& w) {
+  HWND page = ShownPage(w.frame);
+  HWND list = ::GetDlgItem(page, IDC_DESTINATION);
+  HWND notes = ::GetDlgItem(page, IDC_NOTES);
+  const auto ready = [&] { return TextOf(notes).find("pronta per l'installazione") != std::string::npos; };
+  const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count && !ready(); ++i) {
+    ::SendMessageW(list, CB_SETCURSEL, i, 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_DESTINATION, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  }
+  if (ready()) return true;
+  fprintf(stderr, "demo: no destination on the handheld is ready for this package: %s\n", TextOf(notes).c_str());
+  return false;
+}
+
 bool PlayThrough(const Wizard& w, const std::wstring& shots) {
   for (int step = kPageWelcome; step <= kPageReadyToInstall; ++step) {
     if (!WaitUntilSettled(w, step)) return Fail("a step did not show", w);
@@ -78,6 +94,7 @@ bool PlayThrough(const Wizard& w, const std::wstring& shots) {
       Click(accept);
       WaitUntil([&] { return ::SendMessageW(accept, BM_GETCHECK, 0, 0) == BST_CHECKED; });
     }
+    if (step == kPageDestination && !ChooseReadyDestination(w)) return Fail("no destination is ready", w);
     Shoot(w, shots, step);
     if (!Next(w)) return Fail("Next could not be pressed", w);
     if (auto box = WaitForMessageBox(w.processId, {w.frame}, 300)) {
@@ -98,7 +115,7 @@ bool PlayThrough(const Wizard& w, const std::wstring& shots) {
         }
         return false;
       },
-      120000);
+      3600000);  // a vendor's package may be large
   if (!ended || Step(w) != kPageEndInstall) return Fail("the installation did not complete", w);
   if (!shotDuringInstall) Shoot(w, shots, kPageInstallation);
   WaitUntilSettled(w, kPageEndInstall);
