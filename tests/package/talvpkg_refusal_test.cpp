@@ -5,6 +5,7 @@
 #include "archive_writer.h"
 #include "build_package.h"
 #include "deflate_sink.h"
+#include "install_folder.h"
 #include "package_commands.h"
 #include "source_tree.h"
 #include "test_support.h"
@@ -157,6 +158,39 @@ TEST(TalvpkgExtractTest, EmptyUntaggedEntriesAreSkipped) {
   ASSERT_TRUE(talvpkg::ExtractPackage(dir / "q.pkg", dir / "out", &summary, &error)) << error;
   EXPECT_EQ(ReadFile(dir / "out/PRG/a.txt"), "abc");
   EXPECT_EQ(CountItems(dir / "out"), 1u);
+}
+
+// The folder a release's name installs into, by the installer's rule, and the names refused because that folder
+// would surprise their vendor.
+TEST(TalvpkgFolderTest, NamesAndTheFoldersTheyMake) {
+  const struct {
+    const char* name;
+    bool productA, launcher;
+    const char* folder;
+    const char* problem;  // part of the reason; empty: accepted
+  } cases[] = {
+      {"Talvenia2016_full.pkg", true, false, "Talvenia2016_full", ""},
+      {"Talvenia2016_full.pkg", true, true, "PROGRAM\\Talvenia\\Talvenia2016", ""},
+      {"Fendro_v2_2017a.pkg", false, true, "PROGRAM\\Fendro\\Fendro_v2_2017", ""},
+      {"Citt\u00e0.PKG", true, false, "Citt\u00e0", ""},
+      {"Talvenia2017.pkg", true, true, "PROGRAM\\Talvenia\\Talvenia2017", "Talvenia2016\\Talvenia.exe"},
+      {"Fendro_base.pkg", false, true, "PROGRAM\\Fendro\\Fendro", "needs a year"},
+      {"Talvenia_1202_2016.pkg", true, true, "PROGRAM\\Talvenia\\Talvenia_1202_", "inside another number"},
+      {"Fendro20x.pkg", false, true, "PROGRAM\\Fendro\\Fendro20x", "not followed by two digits"},
+      {"\u0141\u00f3d\u017a.pkg", true, false, "", "ISO 8859-1"},
+      {"a?b.pkg", true, false, "a?b", "the character '?'"},
+      {"Talvenia .pkg", true, false, "Talvenia ", "trailing dot or space"},
+      {"Talvenia.zip", true, false, "", "*.pkg"},
+  };
+  for (const auto& c : cases) {
+    const talvpkg::InstallFolder folder = talvpkg::CheckInstallFolder(c.name, c.productA, c.launcher);
+    EXPECT_EQ(folder.folder, c.folder) << c.name;
+    if (*c.problem == '\0') {
+      EXPECT_EQ(folder.problem, "") << c.name;
+    } else {
+      EXPECT_NE(folder.problem.find(c.problem), std::string::npos) << c.name << ": got \"" << folder.problem << "\"";
+    }
+  }
 }
 
 }  // namespace

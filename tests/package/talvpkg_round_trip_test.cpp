@@ -126,6 +126,33 @@ TEST(TalvpkgRoundTripTest, ListShowsFlagsAndEntries) {
             "PRG\tMaps\\Italy\\\trome.map\t5\nHLP\t\tguide.htm\t0\n");
 }
 
+// What the installer tolerates, list tolerates too, and says so; verify (above) refuses it.
+TEST(TalvpkgListTest, ExtraBytesAreListedWithAWarning) {
+  ScratchDir dir;
+  const std::string sound = ArchiveHeader(1, 0, 1) + EntryBytes("a.txt", "[PRG]", "abc");
+  const struct {
+    const char* what;
+    std::string package;
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"sound", Compress(sound), {}},
+      {"bytes after the stream", Compress(sound) + "xyz",
+       {"3 bytes after the end of the zlib stream, ignored (verify refuses them)"}},
+      {"bytes after the last entry", Compress(sound + "junk"),
+       {"4 bytes after the last entry at offset 27, ignored (verify refuses them)"}},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir / "p.pkg", c.package);
+    FILE* out = Open(dir / "listing", "w+b");
+    std::string defect;
+    std::vector<std::string> warnings;
+    EXPECT_TRUE(talvpkg::ListPackage(dir / "p.pkg", out, &defect, &warnings)) << c.what << ": " << defect;
+    fclose(out);
+    EXPECT_EQ(ReadFile(dir / "listing"), "product: talvenia (1)\nlauncher: 0\nentries: 1\nPRG\t\ta.txt\t3\n") << c.what;
+    EXPECT_EQ(warnings, c.warnings) << c.what;
+  }
+}
+
 TEST(TalvpkgVerifyTest, DefectsWithOffsets) {
   ScratchDir dir;
   const std::string sound = ArchiveHeader(1, 0, 1) + EntryBytes("a.txt", "[PRG]", "abc");

@@ -5,7 +5,7 @@
 namespace talvpkg {
 
 bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry,
-                  ArchiveSummary* summary, std::string* defect) {
+                  ArchiveSummary* summary, std::string* defect, uint64_t* bytesAfterLastEntry) {
   talv::PackageArchiveReader reader(stream);
   if (!reader.ReadHeader()) {
     *defect = reader.Error();
@@ -40,8 +40,14 @@ bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisito
     summary->dataBytes += entry.dataSize;
   }
   summary->archiveBytes = reader.Offset();
-  if (fgetc(stream) != EOF) {
-    *defect = "bytes after the last entry at offset " + std::to_string(reader.Offset());
+  uint64_t extra = 0;
+  unsigned char buffer[16384];
+  for (size_t got; (got = fread(buffer, 1, sizeof buffer, stream)) > 0;) extra += got;
+  if (bytesAfterLastEntry != nullptr) {
+    *bytesAfterLastEntry = extra;
+  } else if (extra > 0) {
+    *defect = "bytes after the last entry at offset " + std::to_string(reader.Offset()) +
+              " (the archive ends with its last entry; list and the installer ignore them)";
     return false;
   }
   return true;

@@ -28,8 +28,9 @@ using EntryVisitor = std::function<VisitResult(const talv::ArchiveEntry& entry, 
 // Called once the header is read.
 using HeaderVisitor = std::function<void(const ArchiveSummary& summary)>;
 
-// False with the first defect and its offset.
+// False with the first defect and its offset. Bytes after the last entry are a defect unless
+// `bytesAfterLastEntry` is given: it then receives their number, as the installer never reads them.
 bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry,
-                  ArchiveSummary* summary, std::string* defect);
+                  ArchiveSummary* summary, std::string* defect, uint64_t* bytesAfterLastEntry = nullptr);
 
 }  // namespace talvpkg

@@ -10,6 +10,7 @@
 #endif
 
 #include "build_package.h"
+#include "install_folder.h"
 #include "package_commands.h"
 
 namespace {
@@ -27,6 +28,7 @@ const char kUsage[] =
     "  list     show a package's flags and entries\n"
     "  verify   check a package's zlib stream and archive structure\n"
     "  extract  write a package's files into a folder\n"
+    "  folder   show the folder a package of that name installs into\n"
     "\n"
     "'talvpkg <command> --help' describes a command.\n";
 
@@ -46,7 +48,8 @@ const char kListHelp[] =
     "usage: talvpkg list NAME.pkg\n"
     "\n"
     "Prints the product, the launcher flag, the entry count, then one line per entry: tag, relative\n"
-    "folder, name and size, separated by tabs.\n";
+    "folder, name and size, separated by tabs. Bytes after the zlib stream or after the last entry, which\n"
+    "the installer ignores, are listed all the same, with a warning on stderr; verify refuses them.\n";
 
 const char kVerifyHelp[] =
     "usage: talvpkg verify NAME.pkg\n"
@@ -59,6 +62,14 @@ const char kExtractHelp[] =
     "\n"
     "Writes every entry to DIR/PRG, DIR/DOC, DIR/WIN or DIR/HLP and its relative folder. Nothing is\n"
     "written when the package is damaged or holds a path that would leave DIR.\n";
+
+const char kFolderHelp[] =
+    "usage: talvpkg folder --product talvenia|fendro [--launcher] NAME.pkg\n"
+    "\n"
+    "Prints the folder that a package of this file name installs into below the destination the user picks\n"
+    "(the installer derives it from the name and the two flags). Exit 1, with the reason, when the name would\n"
+    "make a folder its vendor does not expect: characters the handheld cannot hold, or a launcher package\n"
+    "whose name the launcher rule (up to the first \"20\" and two characters after it) cuts elsewhere.\n";
 
 bool WantsHelp(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
@@ -112,11 +123,11 @@ int Build(const std::vector<std::string>& args) {
 int List(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage(kListHelp);
   std::string defect;
-  if (!talvpkg::ListPackage(fs::u8path(args[0]), stdout, &defect)) {
-    fflush(stdout);
-    return Fail(args[0] + ": " + defect);
-  }
-  return 0;
+  std::vector<std::string> warnings;
+  const bool listed = talvpkg::ListPackage(fs::u8path(args[0]), stdout, &defect, &warnings);
+  fflush(stdout);
+  for (const std::string& warning : warnings) fprintf(stderr, "talvpkg: warning: %s: %s\n", args[0].c_str(), warning.c_str());
+  return listed ? 0 : Fail(args[0] + ": " + defect);
 }
 
 int Verify(const std::vector<std::string>& args) {
@@ -139,6 +150,29 @@ int Extract(const std::vector<std::string>& args) {
     return Fail(args[0] + ": " + error);
   }
   printf("%s: %u entries extracted to %s\n", args[0].c_str(), summary.entryCount, args[1].c_str());
+  return 0;
+}
+
+int Folder(const std::vector<std::string>& args) {
+  bool productA = true, productGiven = false, launcher = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--product" && i + 1 < args.size() && (args[i + 1] == "talvenia" || args[i + 1] == "fendro")) {
+      productA = args[++i] == "talvenia";
+      productGiven = true;
+    } else if (args[i] == "--launcher") {
+      launcher = true;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return Usage(kFolderHelp);
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (!productGiven || positional.size() != 1) return Usage(kFolderHelp);
+  const std::string name = fs::u8path(positional[0]).filename().u8string();
+  const talvpkg::InstallFolder folder = talvpkg::CheckInstallFolder(name, productA, launcher);
+  if (!folder.problem.empty()) return Fail(name + ": " + folder.problem + (folder.folder.empty() ? "" : " (it would install into " + folder.folder + ")"));
+  printf("%s\n", folder.folder.c_str());
   return 0;
 }
 
@@ -176,7 +210,7 @@ int main(int argc, char** argv) {
   };
   static const Command kCommands[] = {
       {"build", Build, kBuildHelp}, {"list", List, kListHelp},
-      {"verify", Verify, kVerifyHelp}, {"extract", Extract, kExtractHelp}};
+      {"verify", Verify, kVerifyHelp}, {"extract", Extract, kExtractHelp}, {"folder", Folder, kFolderHelp}};
   for (const Command& c : kCommands) {
     if (command != c.name) continue;
     if (WantsHelp(args)) {

@@ -12,15 +12,17 @@ namespace talvpkg {
 namespace fs = std::filesystem;
 namespace {
 
-// Decompresses `package` into `archive`, a new temporary file in `tempFolder`, left at its start.
-bool Decompress(const fs::path& package, const fs::path& tempFolder, TempFile* archive, std::string* defect) {
+// Decompresses `package` into `archive`, a new temporary file in `tempFolder`, left at its start. Bytes after
+// the stream are a defect, unless `trailingBytes` is given to count them.
+bool Decompress(const fs::path& package, const fs::path& tempFolder, TempFile* archive, std::string* defect,
+                uint64_t* trailingBytes = nullptr) {
   UniqueFile source(OpenFile(package, "rb"));
   if (!source.IsValid()) {
     *defect = package.u8string() + ": cannot be opened";
     return false;
   }
   if (!archive->Create(tempFolder, defect)) return false;
-  if (!InflateChecked(source.Get(), archive->get(), defect)) return false;
+  if (!InflateChecked(source.Get(), archive->get(), defect, trailingBytes)) return false;
   rewind(archive->get());
   return true;
 }
@@ -87,9 +89,10 @@ bool VerifyPackage(const fs::path& package, ArchiveSummary* summary, std::string
          CheckArchive(archive.get(), nullptr, nullptr, summary, defect);
 }
 
-bool ListPackage(const fs::path& package, FILE* out, std::string* defect) {
+bool ListPackage(const fs::path& package, FILE* out, std::string* defect, std::vector<std::string>* warnings) {
   TempFile archive;
-  if (!Decompress(package, fs::temp_directory_path(), &archive, defect)) return false;
+  uint64_t afterStream = 0;
+  if (!Decompress(package, fs::temp_directory_path(), &archive, defect, &afterStream)) return false;
   ArchiveSummary summary;
   const auto onHeader = [out](const ArchiveSummary& header) {
     fprintf(out, "product: %s (%u)\nlauncher: %u\nentries: %u\n",
@@ -103,7 +106,16 @@ bool ListPackage(const fs::path& package, FILE* out, std::string* defect) {
             Latin1ToUtf8(relative).c_str(), Latin1ToUtf8(entry.name).c_str(), entry.dataSize);
     return VisitResult::kSkip;
   };
-  return CheckArchive(archive.get(), onHeader, onEntry, &summary, defect);
+  uint64_t afterEntries = 0;
+  if (!CheckArchive(archive.get(), onHeader, onEntry, &summary, defect, &afterEntries)) return false;
+  if (warnings != nullptr) {
+    if (afterStream > 0)
+      warnings->push_back(std::to_string(afterStream) + " bytes after the end of the zlib stream, ignored (verify refuses them)");
+    if (afterEntries > 0)
+      warnings->push_back(std::to_string(afterEntries) + " bytes after the last entry at offset " +
+                          std::to_string(summary.archiveBytes) + ", ignored (verify refuses them)");
+  }
+  return true;
 }
 
 bool ExtractPackage(const fs::path& package, const fs::path& dir, ArchiveSummary* summary, std::string* error) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "archive_check.h"
 
@@ -14,8 +15,10 @@ namespace talvpkg {
 bool VerifyPackage(const std::filesystem::path& package, ArchiveSummary* summary, std::string* defect);
 
 // Prints the flags, the entry count and one line per entry (tag, relative folder, name, size, separated
-// by tabs) to `out`. False with the first defect; the entries before it have been printed.
-bool ListPackage(const std::filesystem::path& package, FILE* out, std::string* defect);
+// by tabs) to `out`. False with the first defect; the entries before it have been printed. What the installer
+// tolerates is listed too: bytes after the zlib stream or after the last entry become `warnings`.
+bool ListPackage(const std::filesystem::path& package, FILE* out, std::string* defect,
+                 std::vector<std::string>* warnings = nullptr);
 
 // Writes every tagged entry to dir/TAG/folder/name. The whole package is checked before anything is
 // written: a damaged package, an unknown tag or a name that would leave `dir` or that the host cannot

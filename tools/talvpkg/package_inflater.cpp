@@ -6,7 +6,7 @@
 
 namespace talvpkg {
 
-bool InflateChecked(FILE* source, FILE* destination, std::string* defect) {
+bool InflateChecked(FILE* source, FILE* destination, std::string* defect, uint64_t* trailingBytes) {
   z_stream stream = {};
   if (inflateInit(&stream) != Z_OK) {
     *defect = "zlib: cannot initialise";
@@ -47,8 +47,13 @@ bool InflateChecked(FILE* source, FILE* destination, std::string* defect) {
       }
     } while (stream.avail_out == 0 && ret != Z_STREAM_END);
   }
-  if (stream.avail_in > 0 || fgetc(source) != EOF) {
-    *defect = "bytes after the end of the zlib stream at offset " + std::to_string(stream.total_in);
+  uint64_t extra = stream.avail_in;
+  for (size_t got; (got = fread(in, 1, sizeof in, source)) > 0;) extra += got;
+  if (trailingBytes != nullptr) {
+    *trailingBytes = extra;
+  } else if (extra > 0) {
+    *defect = "bytes after the end of the zlib stream at offset " + std::to_string(stream.total_in) +
+              " (a package is one zlib stream and nothing after it; list and the installer ignore them)";
     return false;
   }
   if (fflush(destination) != 0) {

@@ -2,13 +2,15 @@
 // also refuses bytes after the end of the stream, which the installer silently ignores.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace talvpkg {
 
 // Inflates `source` into `destination`. False with `defect` (naming the compressed offset) when the
-// stream is damaged, cut short, needs a dictionary, is followed by more bytes, or a file fails.
-bool InflateChecked(FILE* source, FILE* destination, std::string* defect);
+// stream is damaged, cut short, needs a dictionary, or a file fails; also when it is followed by more bytes,
+// unless `trailingBytes` is given: it then receives their number, as the installer ignores them.
+bool InflateChecked(FILE* source, FILE* destination, std::string* defect, uint64_t* trailingBytes = nullptr);
 
 }  // namespace talvpkg
