@@ -103,43 +103,47 @@ talv_start_wineserver() {
 }
 talv_stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
 
-# Runs the Windows test presets given, side by side: each in a Wine prefix of its own (a copy of the project's,
-# so each has its own wine server and session) and, when no display is set, on a virtual display of its own.
-# Prints each run's output when it ends; fails when any run failed.
+# Starts the Windows test preset given in the background: in a Wine prefix of its own (the project's for the
+# first preset, a copy for any later one, so each run has its own wine server and session) and, when no
+# display is set, on a virtual display of its own. talv_wait_windows_suites prints each run's output.
 talv_suite_pids=()
+talv_suite_presets=()
 talv_suite_xvfbs=()
-talv_run_windows_suites() {
-  local presets=("$@") logs=() failed=0 i
-  for i in "${!presets[@]}"; do
-    local preset="${presets[$i]}" prefix="$WINEPREFIX" display="${DISPLAY:-}"
-    if [ "$i" -gt 0 ]; then
-      prefix="$WINEPREFIX-$preset"
-      talv_clone_wine_prefix "$WINEPREFIX" "$prefix"
-    fi
-    if [ -z "${DISPLAY:-}" ]; then
-      talv_start_xvfb || return 1
-      display="$talv_xvfb_display"
-    fi
-    local log="$talv_root/build/test-$preset.log"
-    logs+=("$log")
-    (
-      export WINEPREFIX="$prefix" DISPLAY="$display"
-      talv_start_wineserver
-      status=0
-      ctest --preset "$preset" >"$log" 2>&1 || status=$?
-      talv_stop_wineserver
-      exit "$status"
-    ) &
-    talv_suite_pids+=("$!")
-  done
-  for i in "${!presets[@]}"; do
+talv_start_windows_suite() {
+  local preset="$1" prefix="$WINEPREFIX" display="${DISPLAY:-}"
+  if [ "${#talv_suite_pids[@]}" -gt 0 ]; then
+    prefix="$WINEPREFIX-$preset"
+    talv_clone_wine_prefix "$WINEPREFIX" "$prefix"
+  fi
+  if [ -z "${DISPLAY:-}" ]; then
+    talv_start_xvfb || return 1
+    display="$talv_xvfb_display"
+  fi
+  local log="$talv_root/build/test-$preset.log"
+  (
+    export WINEPREFIX="$prefix" DISPLAY="$display"
+    talv_start_wineserver
+    status=0
+    ctest --preset "$preset" >"$log" 2>&1 || status=$?
+    talv_stop_wineserver
+    exit "$status"
+  ) &
+  talv_suite_pids+=("$!")
+  talv_suite_presets+=("$preset")
+}
+
+# Waits for every run started, prints its output, and fails when any run failed.
+talv_wait_windows_suites() {
+  local i failed=0
+  for i in "${!talv_suite_pids[@]}"; do
     local status=0
     wait "${talv_suite_pids[$i]}" || status=$?
-    echo "-- ${presets[$i]}: exit $status"
-    cat "${logs[$i]}"
+    echo "-- ${talv_suite_presets[$i]}: exit $status"
+    cat "$talv_root/build/test-${talv_suite_presets[$i]}.log"
     [ "$status" -eq 0 ] || failed=1
   done
   talv_suite_pids=()
+  talv_suite_presets=()
   talv_stop_windows_suites
   return "$failed"
 }
