@@ -92,13 +92,26 @@ void Link::Pace(uint64_t startUs, uint64_t bytes) {
   if (config_.callLatencyUs == 0 && config_.linkBytesPerSecond == 0) return;
   uint64_t costUs = config_.callLatencyUs;
   if (config_.linkBytesPerSecond != 0) costUs += bytes * 1000000 / config_.linkBytesPerSecond;
-  // The link's clock runs on from the end of the previous call, unless the caller left it idle for longer than a
-  // sleep can miss by: sleeps end late, and carrying the clock over makes the next calls wait less by as much.
-  constexpr uint64_t kSleepSlackUs = 2000;
-  const uint64_t from = startUs > linkBusyUntilUs_ + kSleepSlackUs ? startUs : linkBusyUntilUs_;
+  // The link carries one call at a time: this one from its start, or from the end of the one before when that
+  // is still being carried. The time the caller spends between calls is its own and is not taken back.
+  const uint64_t from = startUs > linkBusyUntilUs_ ? startUs : linkBusyUntilUs_;
   linkBusyUntilUs_ = from + costUs;
+  // Sleeps end late, and the PC's files are sometimes slower than the handheld would be: what either added is
+  // waited less afterwards, so the link keeps its pace on average.
   const uint64_t now = NowUs();
-  if (linkBusyUntilUs_ > now + 1000) Sleep(static_cast<DWORD>((linkBusyUntilUs_ - now) / 1000));
+  if (now > linkBusyUntilUs_) {
+    oversleptUs_ += now - linkBusyUntilUs_;
+    return;
+  }
+  const uint64_t remaining = linkBusyUntilUs_ - now;
+  if (remaining <= oversleptUs_ + 500) {
+    oversleptUs_ -= remaining < oversleptUs_ ? remaining : oversleptUs_;
+    return;
+  }
+  const uint64_t due = linkBusyUntilUs_ - oversleptUs_;
+  Sleep(static_cast<DWORD>((due - now + 500) / 1000));
+  const uint64_t woke = NowUs();
+  oversleptUs_ = woke > due ? woke - due : 0;
 }
 
 uint64_t Link::BytesBeforeDrop() const {
@@ -163,6 +176,7 @@ HRESULT Link::Init(RAPIINIT* init) {
   objects_.clear();
   usedBytes_.clear();
   linkBusyUntilUs_ = 0;
+  oversleptUs_ = 0;
   init->heRapiInit = event.Get();
   event_ = std::move(event);
   cancel_ = std::move(cancel);

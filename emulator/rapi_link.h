@@ -102,6 +102,7 @@ class Link {
   uintptr_t nextHandle_ = 0x10000;  // handles are never reused, so a stale one is always refused
   std::map<int, uint64_t> usedBytes_;  // per area, once measured
   uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
+  uint64_t oversleptUs_ = 0;           // time the link is behind its pace: late wake-ups, slow host files
   UniqueKernelHandle event_, cancel_, answerThread_;
 };
 

@@ -1,8 +1,10 @@
 #include "InstallProgressFeed.h"
 
 namespace {
-constexpr unsigned kBurstMilliTokens = 20000;
-constexpr unsigned kMilliTokensPerMs = 20;  // 20 updates a second
+constexpr unsigned kBurstMilliTokens = 1000;  // at most one batch due at a time
+// Positions of the bar sent on their own, before the first batches: the bar moves from the first entries on.
+constexpr int kEarlyPositions = 3;
+constexpr unsigned kMilliTokensPerMs = 5;  // 5 updates a second
 constexpr unsigned kUpdateMilliTokens = 1000;
 }  // namespace
 
@@ -20,14 +22,23 @@ bool InstallProgressFeed::Due() {
 }
 
 void InstallProgressFeed::Update() {
-  if ((m_posPending || !m_pendingLog.empty()) && Due()) Flush();
+  if (!m_posPending && m_pendingLog.empty()) return;
+  if (Due()) {
+    Flush();
+  } else if (m_positionsSent < kEarlyPositions) {
+    FlushPosition();
+  }
+}
+
+void InstallProgressFeed::FlushPosition() {
+  if (!m_posPending) return;
+  m_bar.SetPos(m_pendingPos);
+  m_posPending = false;
+  ++m_positionsSent;
 }
 
 void InstallProgressFeed::Flush() {
-  if (m_posPending) {
-    m_bar.SetPos(m_pendingPos);
-    m_posPending = false;
-  }
+  FlushPosition();
   if (!m_pendingLog.empty()) {
     // The caret follows each insertion, so the texts accumulate at the end of the log.
     m_log.SetSel(-1, -1);

@@ -57,8 +57,12 @@ int CDlgSubPageInstallation::CopyArchive(FILE* archive, const talv::ArchiveBases
   m_prgProgress.SetPos(0);
   m_prgProgress.SetStep(1);
   const int result = CopyEntries(reader, archive, bases);
-  m_feed.Flush();
-  if (result != InstallCompleted) return result;
+  if (result != InstallCompleted) {
+    m_feed.Flush();
+    return result;
+  }
+  // The bar takes its last step; the log's last lines go out together with the closing one.
+  m_feed.FlushPosition();
   m_prgProgress.StepIt();
   m_feed.Log("\r\nInstallazione completata");
   m_feed.Flush();

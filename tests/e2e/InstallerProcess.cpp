@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 #include <vector>
-#include "WizardDriver.h"
+#include "PageProbe.h"
 #include "resource.h"
 
 namespace e2e {

@@ -19,6 +19,7 @@ class InstallerProcess {
   // Starts programPath with TMP/TEMP = tempFolder and the handheld in deviceFolder; waits for the wizard.
   bool Start(const std::wstring& programPath, const std::wstring& tempFolder, const std::wstring& deviceFolder);
   HWND Frame() const { return m_frame; }
+  HANDLE Process() const { return m_process.hProcess; }
   HWND FrameControl(int id) const { return ::GetDlgItem(m_frame, id); }
   HWND PageControl(int id) const { return ::GetDlgItem(Page(), id); }
   HWND Page() const;
