@@ -47,26 +47,28 @@ jobs="$(nproc)"
 flags=(--product "$product")
 [ -z "$launcher" ] || flags+=(--launcher)
 
-# The release builds are their own, so a vendor's agent never reaches the developers' builds.
+# The release builds are their own, so a vendor's agent never reaches the developers' builds; they build as the
+# tested builds do, and the programs are stripped when they go into the release.
 declare -A build
 for arch in x86_64 i686; do
   build[$arch]="$root/build/release-$arch"
-  echo "== building the installer for $arch"
   cmake -S "$root" -B "${build[$arch]}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DTALV_BUILD_TESTS=OFF -DTALV_AGENT_ARM_EXE="$agent" >/dev/null
-  cmake --build "${build[$arch]}" -j "$jobs" --target TalveniaInstaller talvpkg
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALV_BUILD_TESTS=OFF -DTALV_AGENT_ARM_EXE="$agent" >/dev/null
 done
+echo "== building the package tool"
+cmake --build "${build[x86_64]}" -j "$jobs" --target talvpkg >/dev/null
 
 trap 'talv_stop_wineserver; talv_stop_display' EXIT
 talv_start_display
 talv_start_wineserver
 talvpkg() { wine "${build[x86_64]}/bin/talvpkg.exe" "$@"; }
 
-# The name must make the folder its vendor means, as the ready page will show it.
-if ! folder="$(talvpkg folder "${flags[@]}" "$name.pkg" | tr -d '\r')"; then
-  fail "refused: the name \"$name\" does not make the install folder you would expect (see above)"
-fi
+# The name must make the folder its vendor means; the folder is named as the ready page will show it (a launcher
+# installation goes to ROMDisk, a free-standing one to the destination the user picks).
+named=0
+folder="$(talvpkg folder "${flags[@]}" "$name.pkg" | tr -d '\r')" || named=$?
 if [ -n "$launcher" ]; then shown="\\ROMDisk\\$folder"; else shown="<destination>\\$folder"; fi
+[ "$named" -eq 0 ] || fail "refused: \"$name\" would install into $shown, not where you would expect (see above)"
 echo "== the package installs into $shown"
 
 dist="$root/dist"
@@ -77,12 +79,18 @@ talvpkg build "${flags[@]}" -o "$(winepath -w "$work/$name.pkg")" "$(winepath -w
   fail "refused: the package tool does not take $source (see above)"
 talvpkg verify "$(winepath -w "$work/$name.pkg")" || fail "the package made does not verify"
 
+for arch in x86_64 i686; do
+  echo "== building the installer for $arch"
+  cmake --build "${build[$arch]}" -j "$jobs" --target TalveniaInstaller >/dev/null
+done
+
 rm -rf "$dist"
 mkdir -p "$dist"
 for arch in x86_64 i686; do
   folder_name="$name-$arch"
   mkdir "$dist/$folder_name"
   cp "${build[$arch]}/bin/TalveniaInstaller.exe" "$work/$name.pkg" "$dist/$folder_name/"
+  "$arch-w64-mingw32-strip" "$dist/$folder_name/TalveniaInstaller.exe"
   (cd "$dist" && python3 -m zipfile -c "$folder_name.zip" "$folder_name/")
 done
 (cd "$dist" && sha256sum "$name-x86_64.zip" "$name-i686.zip" "$name-x86_64/TalveniaInstaller.exe" \

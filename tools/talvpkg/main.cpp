@@ -67,7 +67,7 @@ const char kFolderHelp[] =
     "usage: talvpkg folder --product talvenia|fendro [--launcher] NAME.pkg\n"
     "\n"
     "Prints the folder that a package of this file name installs into below the destination the user picks\n"
-    "(the installer derives it from the name and the two flags). Exit 1, with the reason, when the name would\n"
+    "(the installer derives it from the name and the two flags). Exit 1, with the reason on stderr, when it would\n"
     "make a folder its vendor does not expect: characters the handheld cannot hold, or a launcher package\n"
     "whose name the launcher rule (up to the first \"20\" and two characters after it) cuts elsewhere.\n";
 
@@ -171,9 +171,9 @@ int Folder(const std::vector<std::string>& args) {
   if (!productGiven || positional.size() != 1) return Usage(kFolderHelp);
   const std::string name = fs::u8path(positional[0]).filename().u8string();
   const talvpkg::InstallFolder folder = talvpkg::CheckInstallFolder(name, productA, launcher);
-  if (!folder.problem.empty()) return Fail(name + ": " + folder.problem + (folder.folder.empty() ? "" : " (it would install into " + folder.folder + ")"));
-  printf("%s\n", folder.folder.c_str());
-  return 0;
+  if (!folder.folder.empty()) printf("%s\n", folder.folder.c_str());
+  fflush(stdout);
+  return folder.problem.empty() ? 0 : Fail(name + ": " + folder.problem);
 }
 
 // The arguments as UTF-8. Windows hands narrow arguments over in the ANSI code page, so they are taken
