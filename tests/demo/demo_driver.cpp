@@ -97,6 +97,7 @@ bool PlayThrough(const Wizard& w, const std::wstring& shots) {
     if (step == kPageDestination && !ChooseReadyDestination(w)) return Fail("no destination is ready", w);
     Shoot(w, shots, step);
     if (!Next(w)) return Fail("Next could not be pressed", w);
+    if (step == kPageReadyToInstall) break;  // "Installa": a box from here on is the installation's
     if (auto box = WaitForMessageBox(w.processId, {w.frame}, 300)) {
       fprintf(stderr, "demo: the wizard refused to go on: %s\n", box->Describe().c_str());
       return false;
