@@ -7,7 +7,7 @@
 #include "UiProbe.h"
 #include "WizardMessages.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "WizardMessages.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "DeviceLinkFixture.h"
 #include "rapi.h"
 
-namespace linktest {
+namespace device_link_test {
 namespace {
 
 // How a check ended, and what it left behind.
@@ -109,7 +109,7 @@ TEST_F(ConnectionTest, AStartUpThatFailsAtOnceIsNotUndone) {
   TakeTrace();
   // The device folder cannot be made: CeRapiInitEx itself fails, so there is nothing to end.
   const std::wstring blocker = deviceFolder + L"\\blocker";
-  ASSERT_TRUE(uitest::WriteWholeFile(blocker, "a file, not a folder"));
+  ASSERT_TRUE(ui_test::WriteWholeFile(blocker, "a file, not a folder"));
   ::SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", (blocker + L"\\device").c_str());
   const CheckOutcome out = Check();
   ::SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", deviceFolder.c_str());
@@ -215,4 +215,4 @@ TEST_F(ConnectionTest, MessagesAreDispatchedUnderTheWaitCursorWhileTheHandheldIs
 }
 
 }  // namespace
-}  // namespace linktest
+}  // namespace device_link_test

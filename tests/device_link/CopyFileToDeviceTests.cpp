@@ -4,7 +4,7 @@
 #include "DeviceLinkFixture.h"
 #include "rapi.h"
 
-namespace linktest {
+namespace device_link_test {
 namespace {
 
 constexpr char kTarget[] = "\\Programmi\\entry.bin";
@@ -14,11 +14,11 @@ class CopyTest : public DeviceLinkTest {
  protected:
   void Connect() {
     DeviceLinkTest::Connect();
-    ::CreateDirectoryW(uitest::DeviceHostPath(deviceFolder, "\\Programmi").c_str(), nullptr);
+    ::CreateDirectoryW(ui_test::DeviceHostPath(deviceFolder, "\\Programmi").c_str(), nullptr);
   }
   // An older, longer file at the target: whatever the copy leaves must not keep any of it.
   void PlaceOldTarget() {
-    ASSERT_TRUE(uitest::WriteWholeFile(uitest::DeviceHostPath(deviceFolder, kTarget), std::string(20000, 'x')));
+    ASSERT_TRUE(ui_test::WriteWholeFile(ui_test::DeviceHostPath(deviceFolder, kTarget), std::string(20000, 'x')));
   }
 };
 
@@ -169,4 +169,4 @@ TEST_F(CopyTest, ReadOnlyVolumeAndMissingLinkFailWithoutReadingTheSource) {
 }
 
 }  // namespace
-}  // namespace linktest
+}  // namespace device_link_test

@@ -5,10 +5,10 @@
 // The frame's wait cursor and routing expect an application object, as in the program.
 CWinApp g_linkTestApplication;
 
-namespace linktest {
+namespace device_link_test {
 
 void DeviceLinkTest::SetUp() {
-  m_scratch = std::make_unique<uitest::ScratchFolder>(L"talv-link");
+  m_scratch = std::make_unique<ui_test::ScratchFolder>(L"talv-link");
   const std::wstring temp = m_scratch->Path() + L"\\temp\\";
   ::CreateDirectoryW(temp.c_str(), nullptr);
   // The frame deletes its temporary package files when it goes: keep it away from the real temporary folder.
@@ -29,14 +29,14 @@ void DeviceLinkTest::TearDown() {
 }
 
 void DeviceLinkTest::ApplyDevice() {
-  ASSERT_TRUE(uitest::WriteDevice(deviceFolder, device));
+  ASSERT_TRUE(ui_test::WriteDevice(deviceFolder, device));
   std::string ini;
-  ASSERT_TRUE(uitest::ReadWholeFile(deviceFolder + L"\\device.ini", &ini));
+  ASSERT_TRUE(ui_test::ReadWholeFile(deviceFolder + L"\\device.ini", &ini));
   const std::string section = "[device]\r\n";
   ASSERT_EQ(ini.compare(0, section.size(), section), 0) << ini;
   ini.insert(section.size(), "trace=" + std::string(extras.trace ? "1" : "0") + "\r\nwrite_limit=" +
                                  std::to_string(extras.writeLimit) + "\r\n");
-  ASSERT_TRUE(uitest::WriteWholeFile(deviceFolder + L"\\device.ini", ini));
+  ASSERT_TRUE(ui_test::WriteWholeFile(deviceFolder + L"\\device.ini", ini));
 }
 
 void DeviceLinkTest::Connect() {
@@ -47,7 +47,7 @@ void DeviceLinkTest::Connect() {
 
 std::vector<std::string> DeviceLinkTest::TakeTrace() {
   std::string bytes;
-  uitest::ReadWholeFile(deviceFolder + L"\\trace.log", &bytes);
+  ui_test::ReadWholeFile(deviceFolder + L"\\trace.log", &bytes);
   std::vector<std::string> lines;
   for (size_t at = m_traceTaken; at < bytes.size();) {
     size_t end = bytes.find("\r\n", at);
@@ -61,18 +61,18 @@ std::vector<std::string> DeviceLinkTest::TakeTrace() {
 
 std::string DeviceLinkTest::DeviceFile(const std::string& devicePath) const {
   std::string bytes;
-  if (!uitest::ReadWholeFile(uitest::DeviceHostPath(deviceFolder, devicePath), &bytes))
+  if (!ui_test::ReadWholeFile(ui_test::DeviceHostPath(deviceFolder, devicePath), &bytes))
     return "<missing " + devicePath + ">";
   return bytes;
 }
 
 bool DeviceLinkTest::DeviceFileExists(const std::string& devicePath) const {
-  return uitest::FileExists(uitest::DeviceHostPath(deviceFolder, devicePath));
+  return ui_test::FileExists(ui_test::DeviceHostPath(deviceFolder, devicePath));
 }
 
 FILE* DeviceLinkTest::HostSource(const std::string& bytes) {
   const std::wstring path = m_scratch->Path() + L"\\source" + std::to_wstring(m_nextSource++) + L".bin";
-  EXPECT_TRUE(uitest::WriteWholeFile(path, bytes));
+  EXPECT_TRUE(ui_test::WriteWholeFile(path, bytes));
   FILE* f = _wfopen(path.c_str(), L"rb");
   EXPECT_NE(f, nullptr);
   if (f != nullptr) m_sources.push_back(f);
@@ -93,4 +93,4 @@ std::string Join(const std::vector<std::string>& lines) {
   return "[" + out + "]";
 }
 
-}  // namespace linktest
+}  // namespace device_link_test

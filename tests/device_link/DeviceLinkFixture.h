@@ -10,9 +10,9 @@
 #include "DlgWizardInstaller.h"
 #include "TestEnvironment.h"
 
-namespace linktest {
+namespace device_link_test {
 
-// device.ini keys beyond what uitest::DeviceDescription writes.
+// device.ini keys beyond what ui_test::DeviceDescription writes.
 struct LinkExtras {
   unsigned writeLimit = 0;  // 0: none
   bool trace = true;
@@ -35,13 +35,13 @@ class DeviceLinkTest : public ::testing::Test {
   // A host file holding bytes, opened for reading at its start; closed by the fixture.
   FILE* HostSource(const std::string& bytes);
 
-  uitest::DeviceDescription device;
+  ui_test::DeviceDescription device;
   LinkExtras extras;
   std::unique_ptr<CDlgWizardInstaller> wizard;
   std::wstring deviceFolder;
 
  private:
-  std::unique_ptr<uitest::ScratchFolder> m_scratch;
+  std::unique_ptr<ui_test::ScratchFolder> m_scratch;
   std::vector<FILE*> m_sources;
   size_t m_traceTaken = 0;
   int m_nextSource = 0;
@@ -54,4 +54,4 @@ bool WaitCursorShown();
 std::string Pattern(size_t n);
 std::string Join(const std::vector<std::string>& lines);
 
-}  // namespace linktest
+}  // namespace device_link_test

@@ -11,7 +11,7 @@
 #include "agent_expectations.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 
@@ -104,7 +104,7 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
   ASSERT_TRUE(WriteDevice(deviceFolder, DeviceDescription()));
   DeviceTree expected = TreeOf(deviceFolder);
 
-  e2e::InstallerProcess installer;
+  e2e_test::InstallerProcess installer;
   ASSERT_TRUE(installer.Start(program, temp, deviceFolder));
   ASSERT_TRUE(installer.WalkToReadyPage()) << "stuck at step " << installer.Step();
   EXPECT_EQ(TextOf(installer.PageControl(IDC_DESTINATION_FOLDER)) + "\\", c.installFolder);
@@ -120,7 +120,7 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
     // The agent writes the entry on the handheld on its own time; "Fine" deletes it from there afterwards.
     ASSERT_TRUE(WaitUntil([&] { return FileExists(DeviceHostPath(deviceFolder, c.launcherEntry)); }, 30000));
   }
-  ASSERT_TRUE(WaitUntil([] { return !e2e::ProcessRunning(L"TalveniaGDFS.exe"); }, 30000));
+  ASSERT_TRUE(WaitUntil([] { return !e2e_test::ProcessRunning(L"TalveniaGDFS.exe"); }, 30000));
   ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));  // "Fine"
   ASSERT_TRUE(installer.WaitForExit(30000));
 

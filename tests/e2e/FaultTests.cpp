@@ -18,9 +18,9 @@
 #include "WizardMessages.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
-namespace e2e {
+namespace e2e_test {
 namespace {
 
 constexpr char kPackageName[] = "Talvenia2016_full.pkg";
@@ -423,4 +423,4 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace e2e
+}  // namespace e2e_test

@@ -6,7 +6,7 @@
 #include "PageProbe.h"
 #include "resource.h"
 
-namespace e2e {
+namespace e2e_test {
 
 namespace {
 
@@ -19,8 +19,8 @@ BOOL CALLBACK FindFrame(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<FrameSearch*>(param);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && uitest::ClassOf(window) == "#32770" &&
-      uitest::TextOf(window) == "Installatore Talvenia" && ::IsWindowVisible(window)) {
+  if (owner == search->processId && ui_test::ClassOf(window) == "#32770" &&
+      ui_test::TextOf(window) == "Installatore Talvenia" && ::IsWindowVisible(window)) {
     search->found = window;
     return FALSE;
   }
@@ -84,7 +84,7 @@ bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring
                         CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup, &m_process))
     return false;
   FrameSearch search = {m_process.dwProcessId, nullptr};
-  bool shown = uitest::WaitUntil(
+  bool shown = ui_test::WaitUntil(
       [&] {
         if (search.found == nullptr) ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
@@ -96,15 +96,15 @@ bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring
 
 HWND InstallerProcess::Page() const {
   for (HWND child = ::GetWindow(m_frame, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-    if (uitest::ClassOf(child) == "#32770" && ::IsWindowVisible(child)) return child;
+    if (ui_test::ClassOf(child) == "#32770" && ::IsWindowVisible(child)) return child;
   return nullptr;
 }
 
-int InstallerProcess::Step() const { return uitest::StepOfPage(Page()); }
+int InstallerProcess::Step() const { return ui_test::StepOfPage(Page()); }
 
 bool InstallerProcess::WaitForStep(int step, DWORD timeoutMs) const {
   // The step list is brought up to date once the page has been entered: then the switch is over.
-  return uitest::WaitUntil(
+  return ui_test::WaitUntil(
       [&] {
         if (Step() != step) return false;
         for (int i = 0; i < 7; ++i)
@@ -114,26 +114,26 @@ bool InstallerProcess::WaitForStep(int step, DWORD timeoutMs) const {
       timeoutMs);
 }
 
-std::optional<uitest::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD timeoutMs) const {
-  return uitest::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
+std::optional<ui_test::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  return ui_test::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
 }
 
 bool InstallerProcess::WalkTo(int step) {
   for (int shown = Step(); shown < step && shown < kPageReadyToInstall; shown = Step()) {
     if (shown == kPageLicense && ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) != 1) {
-      if (!uitest::Click(PageControl(IDC_ACCEPT)) ||
-          !uitest::WaitUntil([&] { return ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) == 1; }))
+      if (!ui_test::Click(PageControl(IDC_ACCEPT)) ||
+          !ui_test::WaitUntil([&] { return ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) == 1; }))
         return false;
     }
-    if (!uitest::Click(FrameControl(IDC_NEXT))) return false;
+    if (!ui_test::Click(FrameControl(IDC_NEXT))) return false;
     bool answered = false;
-    const bool moved = uitest::WaitUntil(
+    const bool moved = ui_test::WaitUntil(
         [&] {
           if (Step() == shown + 1) return WaitForStep(shown + 1, 0);
           if (answered || shown != kPageDestination) return false;
-          const std::optional<uitest::MessageBoxSeen> box = WaitForMessageBox(0);
+          const std::optional<ui_test::MessageBoxSeen> box = WaitForMessageBox(0);
           if (box && box->text == "La directory selezionata esiste gi\xE0. Sovrascriverla?")
-            answered = uitest::Answer(*box, IDYES);
+            answered = ui_test::Answer(*box, IDYES);
           return false;
         },
         30000);
@@ -172,4 +172,4 @@ bool ProcessRunning(const wchar_t* imageName) {
   return running;
 }
 
-}  // namespace e2e
+}  // namespace e2e_test

@@ -7,7 +7,7 @@
 #include "UiProbe.h"
 #include "WizardMessages.h"
 
-namespace e2e {
+namespace e2e_test {
 
 class InstallerProcess {
  public:
@@ -27,7 +27,7 @@ class InstallerProcess {
   // The image of a step-list row, read through the installer's own memory.
   int StepListImage(int item) const;
   bool WaitForStep(int step, DWORD timeoutMs = 30000) const;
-  std::optional<uitest::MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000) const;
+  std::optional<ui_test::MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000) const;
   // From the page shown on to step (at most the ready page) as a user would: Next, the licence ticked, Next
   // through the connection and destination steps. The question about an install folder that exists is
   // answered Yes.
@@ -48,4 +48,4 @@ class InstallerProcess {
 // True while a process of that image name runs (the device agent, started on the emulated handheld).
 bool ProcessRunning(const wchar_t* imageName);
 
-}  // namespace e2e
+}  // namespace e2e_test

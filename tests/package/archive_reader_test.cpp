@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace talvtest;
+using namespace package_test;
 using talv::ArchiveEntry;
 using talv::EntryPlan;
 using talv::PackageArchiveReader;

@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace talvtest;
+using namespace package_test;
 
 struct InflateCase {
   const char* what;

@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace talvtest;
+using namespace package_test;
 
 TEST(RequiredMegabytesTest, Table) {
   const struct {

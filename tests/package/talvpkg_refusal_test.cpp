@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace talvtest;
+using namespace package_test;
 
 size_t CountItems(const fs::path& folder) {
   return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));

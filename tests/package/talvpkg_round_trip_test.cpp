@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace talvtest;
+using namespace package_test;
 using Tree = std::map<std::string, std::string>;  // relative path (generic form, UTF-8) -> contents
 
 Tree ReadTree(const fs::path& root) {

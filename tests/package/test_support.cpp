@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace talvtest {
+namespace package_test {
 
 ScratchDir::ScratchDir() {
   static std::mt19937_64 random(std::random_device{}());
@@ -101,4 +101,4 @@ std::string NoiseBytes(size_t size, uint32_t salt) {
   return bytes;
 }
 
-}  // namespace talvtest
+}  // namespace package_test

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-namespace talvtest {
+namespace package_test {
 
 namespace fs = std::filesystem;
 
@@ -56,4 +56,4 @@ std::string Compress(const std::string& data, int level = 9, const std::string& 
 // `size` bytes that compress badly (a fixed pseudo-random sequence from `salt`).
 std::string NoiseBytes(size_t size, uint32_t salt);
 
-}  // namespace talvtest
+}  // namespace package_test

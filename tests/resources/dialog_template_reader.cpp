@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace talv_test {
+namespace resources_test {
 namespace {
 
 class Cursor {
@@ -123,4 +123,4 @@ bool ReadDialogTemplate(int templateId, DialogTemplate& out, std::string& error)
   return ok;
 }
 
-}  // namespace talv_test
+}  // namespace resources_test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace talv_test {
+namespace resources_test {
 
 struct TemplateItem {
   DWORD style = 0, exStyle = 0;
@@ -31,4 +31,4 @@ struct DialogTemplate {
 // False when the resource is missing or is not a well-formed extended template.
 bool ReadDialogTemplate(int templateId, DialogTemplate& out, std::string& error);
 
-}  // namespace talv_test
+}  // namespace resources_test

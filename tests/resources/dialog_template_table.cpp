@@ -4,7 +4,7 @@
 
 #include "resource.h"
 
-namespace talv_test {
+namespace resources_test {
 namespace {
 
 constexpr DWORD kBase = WS_CHILD | WS_VISIBLE;
@@ -148,4 +148,4 @@ const std::vector<ExpectedTemplate>& PageTemplates() {
   return pages;
 }
 
-}  // namespace talv_test
+}  // namespace resources_test

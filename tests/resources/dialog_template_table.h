@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace talv_test {
+namespace resources_test {
 
 enum class RectCheck {
   Full,        // left, top, width, height as the template gives them
@@ -36,4 +36,4 @@ struct ExpectedTemplate {
 const ExpectedTemplate& FrameTemplate();
 const std::vector<ExpectedTemplate>& PageTemplates();
 
-}  // namespace talv_test
+}  // namespace resources_test

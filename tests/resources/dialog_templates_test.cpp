@@ -11,7 +11,7 @@
 #include "dialog_template_table.h"
 #include "resource.h"
 
-namespace talv_test {
+namespace resources_test {
 namespace {
 
 INT_PTR CALLBACK PassiveDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -255,4 +255,4 @@ TEST_F(DialogTemplates, PageAreaHasThePageSize) {
 }
 
 }  // namespace
-}  // namespace talv_test
+}  // namespace resources_test

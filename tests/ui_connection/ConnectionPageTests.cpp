@@ -4,8 +4,8 @@
 #include "ConnectionView.h"
 #include "resource.h"
 
-using namespace uitest;
-using namespace conntest;
+using namespace ui_test;
+using namespace connection_test;
 
 namespace {
 

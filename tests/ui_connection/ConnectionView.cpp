@@ -3,7 +3,7 @@
 #include <vector>
 #include "resource.h"
 
-namespace conntest {
+namespace connection_test {
 namespace {
 
 std::vector<unsigned char> Pixels(HBITMAP bitmap, BITMAP* shape) {
@@ -40,19 +40,19 @@ std::string ConnectionView::Describe() const {
          (refreshEnabled ? "enabled" : "greyed");
 }
 
-ConnectionView ReadConnectionPage(const uitest::WizardSession& wizard) {
+ConnectionView ReadConnectionPage(const ui_test::WizardSession& wizard) {
   ConnectionView view;
   HWND picture = wizard.PageControl(IDC_CONNECTION_PICTURE);
   HBITMAP shown = reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
   if (ShowsResourceBitmap(shown, IDB_CONNECTED)) view.picture = IDB_CONNECTED;
   else if (ShowsResourceBitmap(shown, IDB_NOT_CONNECTED)) view.picture = IDB_NOT_CONNECTED;
-  view.sentence = uitest::TextOf(wizard.PageControl(IDC_CONNECTION_RESULT));
-  view.refreshEnabled = uitest::IsEnabledWindow(wizard.PageControl(IDC_REFRESH_CONNECTION));
+  view.sentence = ui_test::TextOf(wizard.PageControl(IDC_CONNECTION_RESULT));
+  view.refreshEnabled = ui_test::IsEnabledWindow(wizard.PageControl(IDC_REFRESH_CONNECTION));
   return view;
 }
 
-bool WaitForOutcome(const uitest::WizardSession& wizard, DWORD timeoutMs) {
-  return uitest::WaitUntil(
+bool WaitForOutcome(const ui_test::WizardSession& wizard, DWORD timeoutMs) {
+  return ui_test::WaitUntil(
       [&] {
         const ConnectionView view = ReadConnectionPage(wizard);
         return view.refreshEnabled && (view.sentence == kOkSentence || view.sentence == kErrorSentence);
@@ -60,4 +60,4 @@ bool WaitForOutcome(const uitest::WizardSession& wizard, DWORD timeoutMs) {
       timeoutMs);
 }
 
-}  // namespace conntest
+}  // namespace connection_test

@@ -4,7 +4,7 @@
 #include <string>
 #include "WizardDriver.h"
 
-namespace conntest {
+namespace connection_test {
 
 constexpr char kOkSentence[] = "OK - Il palmare risulta connesso al computer e pronto per l'installazione.";
 constexpr char kErrorSentence[] =
@@ -20,8 +20,8 @@ struct ConnectionView {
   std::string Describe() const;
 };
 
-ConnectionView ReadConnectionPage(const uitest::WizardSession& wizard);
+ConnectionView ReadConnectionPage(const ui_test::WizardSession& wizard);
 // Waits until the page shows the outcome of a check (the button usable again and a result sentence).
-bool WaitForOutcome(const uitest::WizardSession& wizard, DWORD timeoutMs = 15000);
+bool WaitForOutcome(const ui_test::WizardSession& wizard, DWORD timeoutMs = 15000);
 
-}  // namespace conntest
+}  // namespace connection_test

@@ -6,8 +6,8 @@
 #include "rapi.h"
 #include "resource.h"
 
-using namespace uitest;
-using namespace conntest;
+using namespace ui_test;
+using namespace connection_test;
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "DlgSubPageBase.h"
 #include "resource.h"
 
-namespace desttest {
+namespace destination_test {
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 
@@ -159,4 +159,4 @@ InstallerState* DestinationTest::State() const {
   return PageStateAccess::Of(page);
 }
 
-}  // namespace desttest
+}  // namespace destination_test

@@ -10,7 +10,7 @@
 #include "InstallerState.h"
 #include "WizardDriver.h"
 
-namespace desttest {
+namespace destination_test {
 
 struct Entry {
   std::string text;
@@ -22,7 +22,7 @@ std::ostream& operator<<(std::ostream& out, const Entry& entry);
 // One record of a storage report as the agent writes it.
 std::string ReportRecord(const std::u16string& name, double freeMegabytes);
 
-class DestinationTest : public uitest::WizardTest {
+class DestinationTest : public ui_test::WizardTest {
  protected:
   // The agent that the installer carries (resource 142 of this program, linked in as in the installer).
   static std::string AgentBytes();
@@ -65,4 +65,4 @@ class DestinationTest : public uitest::WizardTest {
 
 };
 
-}  // namespace desttest
+}  // namespace destination_test

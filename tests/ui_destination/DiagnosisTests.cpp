@@ -5,9 +5,9 @@
 #include "DestinationFixture.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
-namespace desttest {
+namespace destination_test {
 namespace {
 
 constexpr uint64_t kMiB = 1ull << 20;
@@ -196,4 +196,4 @@ TEST_F(DiagnosisTest, BackStoresTheReadyAreaOrEmptiesTheChoiceAndRemovesStaleRep
 }
 
 }  // namespace
-}  // namespace desttest
+}  // namespace destination_test

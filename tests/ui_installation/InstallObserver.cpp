@@ -6,7 +6,7 @@
 #include "WizardMessages.h"
 #include "resource.h"
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 
@@ -138,4 +138,4 @@ void InstallObserver::RunHold(bool releaseWorker) {
   }
 }
 
-}  // namespace uitest
+}  // namespace ui_test

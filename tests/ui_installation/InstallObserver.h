@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace uitest {
+namespace ui_test {
 
 // What the installation page showed when the frame received WM_INSTALLATION_FINISHED.
 struct InstallReport {
@@ -72,4 +72,4 @@ class InstallObserver {
   std::atomic<int> m_rangesSet{0};
 };
 
-}  // namespace uitest
+}  // namespace ui_test

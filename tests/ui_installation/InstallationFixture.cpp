@@ -2,7 +2,7 @@
 
 #include "resource.h"
 
-namespace uitest {
+namespace ui_test {
 
 void InstallationTest::TearDown() {
   if (observer) observer->Release();
@@ -88,4 +88,4 @@ std::string CopyLines(const std::vector<std::string>& names) {
   return lines;
 }
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -6,7 +6,7 @@
 #include "InstallObserver.h"
 #include "WizardDriver.h"
 
-namespace uitest {
+namespace ui_test {
 
 class InstallationTest : public WizardTest {
  protected:
@@ -39,4 +39,4 @@ class InstallationTest : public WizardTest {
 // "name\r\n" lines of the log for the named entries, as the worker writes them.
 std::string CopyLines(const std::vector<std::string>& names);
 
-}  // namespace uitest
+}  // namespace ui_test

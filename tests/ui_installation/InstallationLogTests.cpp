@@ -5,7 +5,7 @@
 #include "InstallationFixture.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "WizardDriver.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 

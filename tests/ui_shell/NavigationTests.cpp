@@ -4,7 +4,7 @@
 #include "WizardDriver.h"
 #include "resource.h"
 
-using namespace uitest;
+using namespace ui_test;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "WizardMessages.h"
 #include "resource.h"
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 std::string GroupText(HWND page) {
@@ -35,4 +35,4 @@ HWND ShownPage(HWND frame) {
   return nullptr;
 }
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -2,11 +2,11 @@
 #pragma once
 #include <windows.h>
 
-namespace uitest {
+namespace ui_test {
 
 // The step a page window shows (0..6), told by its controls; -1 when it is none of the wizard's pages.
 int StepOfPage(HWND page);
 // The page window now shown in a wizard frame (null during a page switch).
 HWND ShownPage(HWND frame);
 
-}  // namespace uitest
+}  // namespace ui_test

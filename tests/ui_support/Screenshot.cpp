@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 void PutBigEndian(std::vector<unsigned char>* out, uint32_t v) {
@@ -87,4 +87,4 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
   return ok;
 }
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <string>
 
-namespace uitest {
+namespace ui_test {
 
 // Copies the window's rectangle from the screen and writes it as a 24-bit PNG file.
 bool SaveWindowPng(HWND window, const std::wstring& path);
 
-}  // namespace uitest
+}  // namespace ui_test

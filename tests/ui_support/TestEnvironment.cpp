@@ -3,7 +3,7 @@
 #include <zlib.h>
 #include <cstdio>
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 std::wstring Widen(const std::string& text) {
@@ -161,4 +161,4 @@ bool WritePackage(const std::wstring& path, const std::string& archiveBytes) {
   return WriteWholeFile(path, compressed);
 }
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace uitest {
+namespace ui_test {
 
 // A folder of its own under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
@@ -70,4 +70,4 @@ std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
 // Writes a package file: archive bytes as one zlib stream.
 bool WritePackage(const std::wstring& path, const std::string& archiveBytes);
 
-}  // namespace uitest
+}  // namespace ui_test

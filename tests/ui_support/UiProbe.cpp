@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 constexpr UINT kAnswerTimeoutMs = 5000;
@@ -186,4 +186,4 @@ std::string ListViewItemText(HWND listView, int item) {
   return Latin1(buffer);
 }
 
-}  // namespace uitest
+}  // namespace ui_test

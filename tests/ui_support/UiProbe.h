@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace uitest {
+namespace ui_test {
 
 // Polls condition until it holds or timeoutMs passes; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD pollMs = 10);
@@ -45,4 +45,4 @@ int ListViewItemImage(HWND listView, int item);
 int ListViewItemCount(HWND listView);
 std::string ListViewItemText(HWND listView, int item);
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -7,7 +7,7 @@
 // The wizard expects an application object, as in the program (wait cursor, command routing).
 CWinApp g_testApplication;
 
-namespace uitest {
+namespace ui_test {
 
 namespace {
 
@@ -71,7 +71,7 @@ bool WizardSession::WaitForStep(int step, DWORD timeoutMs) const {
 }
 
 std::optional<MessageBoxSeen> WizardSession::WaitForMessageBox(DWORD timeoutMs) const {
-  return uitest::WaitForMessageBox(::GetCurrentProcessId(), {m_frame}, timeoutMs);
+  return ui_test::WaitForMessageBox(::GetCurrentProcessId(), {m_frame}, timeoutMs);
 }
 
 bool WizardSession::NoMessageBoxWithin(DWORD ms) const { return !WaitForMessageBox(ms).has_value(); }
@@ -171,4 +171,4 @@ bool WizardTest::ReachStep(int step) {
   return wizard.Step() == step;
 }
 
-}  // namespace uitest
+}  // namespace ui_test

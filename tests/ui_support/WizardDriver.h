@@ -17,7 +17,7 @@
 #include "UiProbe.h"
 #include "WizardMessages.h"
 
-namespace uitest {
+namespace ui_test {
 
 class WizardSession {
  public:
@@ -101,4 +101,4 @@ class WizardTest : public ::testing::Test {
   std::wstring m_deviceFolder;
 };
 
-}  // namespace uitest
+}  // namespace ui_test

@@ -166,7 +166,7 @@ std::wstring g_installer, g_reference, g_work;
 // One run of the installer: its own folder with the package, temporary folder and emulated handheld.
 class Run {
  public:
-  Run(const std::wstring& package, const uitest::DeviceDescription& device) : m_scratch(L"talv-bench") {
+  Run(const std::wstring& package, const ui_test::DeviceDescription& device) : m_scratch(L"talv-bench") {
     const std::wstring app = m_scratch.Path() + L"\\app", temp = m_scratch.Path() + L"\\temp\\";
     CreateDirectoryW(app.c_str(), nullptr);
     CreateDirectoryW(temp.c_str(), nullptr);
@@ -174,7 +174,7 @@ class Run {
     m_ok = CopyFileW(g_installer.c_str(), m_program.c_str(), FALSE) &&
            CopyFileW(package.c_str(), (app + L"\\" + package.substr(package.find_last_of(L'\\') + 1)).c_str(),
                      FALSE) &&
-           uitest::WriteDevice(m_scratch.Path() + L"\\device", device);
+           ui_test::WriteDevice(m_scratch.Path() + L"\\device", device);
     m_temp = temp;
   }
 
@@ -206,8 +206,8 @@ class Run {
     const double start = NowMs();
     double pageShown = -1, copied = -1;
     bool announced = false;
-    if (uitest::Click(m_installer.FrameControl(IDC_NEXT))) {
-      announced = uitest::WaitUntil(
+    if (ui_test::Click(m_installer.FrameControl(IDC_NEXT))) {
+      announced = ui_test::WaitUntil(
           [&] {
             if (pageShown < 0 && m_installer.Step() == kPageInstallation) pageShown = NowMs();
             if (pageShown >= 0 && copied < 0) {
@@ -234,9 +234,9 @@ class Run {
 
   // After the announcement: OK, then "Fine"; or, anywhere, the close box. Waits for the program to end.
   bool Finish() {
-    std::optional<uitest::MessageBoxSeen> box = m_installer.WaitForMessageBox(10000);
-    return box && uitest::Answer(*box, IDOK) && m_installer.WaitForStep(kPageEndInstall) &&
-           uitest::Click(m_installer.FrameControl(IDC_NEXT)) && m_installer.WaitForExit(60000);
+    std::optional<ui_test::MessageBoxSeen> box = m_installer.WaitForMessageBox(10000);
+    return box && ui_test::Answer(*box, IDOK) && m_installer.WaitForStep(kPageEndInstall) &&
+           ui_test::Click(m_installer.FrameControl(IDC_NEXT)) && m_installer.WaitForExit(60000);
   }
   bool Close() {
     PostMessageW(m_installer.Frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -244,10 +244,10 @@ class Run {
   }
 
  private:
-  uitest::ScratchFolder m_scratch;
+  ui_test::ScratchFolder m_scratch;
   std::wstring m_program, m_temp;
   bool m_ok = false;
-  e2e::InstallerProcess m_installer;
+  e2e_test::InstallerProcess m_installer;
 };
 
 // Runs the reference program; returns its process lifetime in ms (negative on failure), its own figure in *work.
@@ -311,8 +311,8 @@ std::string Seconds(double ms) {
   return text;
 }
 
-uitest::DeviceDescription FastHandheld() {
-  uitest::DeviceDescription device;
+ui_test::DeviceDescription FastHandheld() {
+  ui_test::DeviceDescription device;
   device.answerMs = 0;
   device.storeSize = 3584ull * kMiB;  // the main store is the first destination listed, and roomy
   return device;
@@ -336,12 +336,12 @@ void StartUpRows(const std::wstring& mixed64, const std::wstring& mixed512) {
       return ms;
     });
     const std::wstring folder = g_work + L"\\reference";
-    uitest::RemoveTree(folder);
+    ui_test::RemoveTree(folder);
     CreateDirectoryW(folder.c_str(), nullptr);
     const double copyInflate = BestOf3([&] { return Reference(L"copyinflate " + Quoted(package) + L" " + Quoted(folder)); });
     const double inflateOnly =
         BestOf3([&] { return Reference(L"inflate " + Quoted(package) + L" " + Quoted(folder + L"\\only.pkg")); });
-    uitest::RemoveTree(folder);
+    ui_test::RemoveTree(folder);
     const bool large = std::string(label) == "512";
     Row(std::string("start-up (best of 3), ") + label + " MiB of mixed content, vs CopyFile and inflate",
         Seconds(installer), Seconds(copyInflate), installer / copyInflate, large ? "<=" : nullptr, 1.10);
@@ -359,11 +359,11 @@ void ThroughputRow(const std::string& label, const std::vector<Entry>& entries) 
   const double installer = run.Install();
   run.Finish();
   const std::wstring folder = g_work + L"\\copy";
-  uitest::RemoveTree(folder);
+  ui_test::RemoveTree(folder);
   CreateDirectoryW(folder.c_str(), nullptr);
   double copy = -1;
   Reference(L"copy " + Quoted(archive) + L" " + Quoted(folder), &copy);
-  uitest::RemoveTree(folder);
+  ui_test::RemoveTree(folder);
   DeleteFileW(archive.c_str());
   Row("install " + label + " vs a plain 4 KiB copy (throughput ratio)", Seconds(installer), Seconds(copy),
       copy / installer, ">=", 0.70);
@@ -435,7 +435,7 @@ void RoundTripRow() {
 // the fewest calls the work needs at the latency; measured from the installation page's first showing to the
 // bar's last step.
 void LinkRow(const std::string& label, const std::wstring& package, int runs) {
-  uitest::DeviceDescription device = FastHandheld();
+  ui_test::DeviceDescription device = FastHandheld();
   device.linkBytesPerSecond = 1000000;
   device.callLatencyUs = 2000;
   uint64_t calls = 0, bytes = 0;
