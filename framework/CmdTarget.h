@@ -39,6 +39,7 @@ class CCmdTarget {
   virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
+// clang-format off: the macros are laid out as the tables they make
 #define DECLARE_MESSAGE_MAP()                      \
  protected:                                        \
   static const AFX_MSGMAP* GetThisMessageMap();    \
@@ -73,3 +74,4 @@ class CCmdTarget {
    [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {         \
      return (static_cast<ThisClass*>(target)->*(memberFxn))(wParam, lParam); \
    }},
+// clang-format on

@@ -37,6 +37,7 @@ ExpectedControl BitmapStatic(int id, int bitmapId, int x, int y, int w, int h) {
 
 }  // namespace
 
+// clang-format off: the templates are laid out as the resource script lays them out
 const ExpectedTemplate& FrameTemplate() {
   static const ExpectedTemplate frame{
       IDD_WIZARD_INSTALLER, "frame 133", L"Installatore Talvenia", 427, 270,
@@ -147,5 +148,7 @@ const std::vector<ExpectedTemplate>& PageTemplates() {
   };
   return pages;
 }
+
+// clang-format on
 
 }  // namespace resources_test

@@ -97,9 +97,11 @@ TEST(HundredthsOfMegabyte, TruncatesTowardZeroAndClampsToThe32BitRange) {
     double megabytes;
     int32_t expected;
   } cases[] = {
+      // clang-format off
       {12.5, 1250},       {1000.0, 100000},   {3.0, 300},          {0.009, 0},          {0.019, 1},
       {0.0, 0},           {-0.009, 0},        {-0.5, -50},         {16.0, 1600},        {6144.0, 614400},
       {21474836.48, 2147483647}, {1e12, 2147483647}, {inf, 2147483647}, {-1e12, INT32_MIN}, {nan, -1},
+      // clang-format on
   };
   for (const auto& c : cases) EXPECT_EQ(talv::HundredthsOfMegabyte(c.megabytes), c.expected) << c.megabytes;
 }
