@@ -13,9 +13,7 @@ CDlgSubPageBase::CDlgSubPageBase(UINT nTemplateID, CWnd* pParent)
 
 CDlgSubPageBase::~CDlgSubPageBase() = default;
 
-CDlgWizardInstaller* CDlgSubPageBase::GetWizard() const {
-  return static_cast<CDlgWizardInstaller*>(GetParent());
-}
+CDlgWizardInstaller* CDlgSubPageBase::GetWizard() const { return static_cast<CDlgWizardInstaller*>(GetParent()); }
 
 std::string CDlgSubPageBase::GetDefaultFolderName() const {
   // The package's name becomes part of a device path, which is narrow text: a character outside ISO 8859-1

@@ -4,7 +4,7 @@
 #include <string>
 
 struct InstallerState {
-  unsigned char m_bProductA = 1;        // non-zero: Talvenia (product A); zero: Fendro (product B)
+  unsigned char m_bProductA = 1;         // non-zero: Talvenia (product A); zero: Fendro (product B)
   unsigned char m_bLauncherInstall = 0;  // non-zero: installed into the launcher's tree and registered by the agent
   unsigned char m_bLicenseAccepted = 0;
   unsigned char m_bDeviceConnected = 0;

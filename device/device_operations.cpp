@@ -36,8 +36,7 @@ bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)()) {
   init.heRapiInit = nullptr;
   init.hrRapiInit = 0;
   if (FAILED(CeRapiInitEx(&init))) return false;
-  if (WaitForRapiAnswer(init.heRapiInit, &init.hrRapiInit, timeoutMs, tickCount, onWake) ==
-      RapiWaitResult::Answered)
+  if (WaitForRapiAnswer(init.heRapiInit, &init.hrRapiInit, timeoutMs, tickCount, onWake) == RapiWaitResult::Answered)
     return true;
   CeRapiUninit();
   return false;

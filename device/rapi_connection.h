@@ -3,11 +3,11 @@
 #include <windows.h>
 
 enum class RapiWaitResult {
-  Answered,   // the start-up event came with a success code
-  Refused,    // the event came with a failure code
-  TimedOut,   // the time ran out, in the wait or while dispatching messages
-  QuitSeen,   // a WM_QUIT was removed from the queue (it is not posted again)
-  WaitFailed, // the wait itself failed
+  Answered,    // the start-up event came with a success code
+  Refused,     // the event came with a failure code
+  TimedOut,    // the time ran out, in the wait or while dispatching messages
+  QuitSeen,    // a WM_QUIT was removed from the queue (it is not posted again)
+  WaitFailed,  // the wait itself failed
 };
 
 using TickCountFn = DWORD (*)();

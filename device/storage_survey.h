@@ -12,7 +12,6 @@
 
 namespace talv {
 
-
 struct StorageReportRecord {
   std::string name;  // narrow text; a code unit above 255 shows as '?'
   double freeMegabytes = 0.0;

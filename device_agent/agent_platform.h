@@ -15,14 +15,14 @@ constexpr std::uint32_t kAttributeTemporary = 0x100;  // FILE_ATTRIBUTE_TEMPORAR
 
 // The part of WIN32_FIND_DATAW the agent reads.
 struct FindRecord {
-    std::uint32_t attributes = 0;
-    char16_t name[kMaxPath] = {};
+  std::uint32_t attributes = 0;
+  char16_t name[kMaxPath] = {};
 };
 
 struct FreeSpace {
-    std::uint64_t freeBytesAvailableToCaller = 0;
-    std::uint64_t totalBytes = 0;
-    std::uint64_t totalFreeBytes = 0;
+  std::uint64_t freeBytesAvailableToCaller = 0;
+  std::uint64_t totalBytes = 0;
+  std::uint64_t totalFreeBytes = 0;
 };
 
 // Opaque handles: each implementation decides what stands behind them.
@@ -30,26 +30,25 @@ struct PlatformStream;
 struct PlatformSearch;
 
 class Platform {
-public:
-    virtual ~Platform() = default;
+ public:
+  virtual ~Platform() = default;
 
-    // Runtime library streams. `mode` is "wt" (text: LF is written as CR LF) or "wb" (bytes unchanged).
-    // Null when the file cannot be opened.
-    virtual PlatformStream* OpenStream(const char16_t* path, const char* mode) = 0;
-    // Writes the units before the terminator through the stream's text mode.
-    virtual void WriteWideString(PlatformStream* stream, const char16_t* text) = 0;
-    // Writes itemSize * count bytes.
-    virtual void WriteBlock(PlatformStream* stream, const void* data, std::size_t itemSize,
-                            std::size_t count) = 0;
-    virtual void CloseStream(PlatformStream* stream) = 0;
+  // Runtime library streams. `mode` is "wt" (text: LF is written as CR LF) or "wb" (bytes unchanged).
+  // Null when the file cannot be opened.
+  virtual PlatformStream* OpenStream(const char16_t* path, const char* mode) = 0;
+  // Writes the units before the terminator through the stream's text mode.
+  virtual void WriteWideString(PlatformStream* stream, const char16_t* text) = 0;
+  // Writes itemSize * count bytes.
+  virtual void WriteBlock(PlatformStream* stream, const void* data, std::size_t itemSize, std::size_t count) = 0;
+  virtual void CloseStream(PlatformStream* stream) = 0;
 
-    // Directory search. FindFirst returns null when nothing can be enumerated.
-    virtual PlatformSearch* FindFirst(const char16_t* pattern, FindRecord* record) = 0;
-    virtual bool FindNext(PlatformSearch* search, FindRecord* record) = 0;
-    virtual void FindClose(PlatformSearch* search) = 0;
+  // Directory search. FindFirst returns null when nothing can be enumerated.
+  virtual PlatformSearch* FindFirst(const char16_t* pattern, FindRecord* record) = 0;
+  virtual bool FindNext(PlatformSearch* search, FindRecord* record) = 0;
+  virtual void FindClose(PlatformSearch* search) = 0;
 
-    // GetDiskFreeSpaceEx: false when the query fails (the figures are then meaningless).
-    virtual bool QueryFreeSpace(const char16_t* path, FreeSpace* space) = 0;
+  // GetDiskFreeSpaceEx: false when the query fails (the figures are then meaningless).
+  virtual bool QueryFreeSpace(const char16_t* path, FreeSpace* space) = 0;
 };
 
 }  // namespace agent

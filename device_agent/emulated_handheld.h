@@ -11,28 +11,28 @@
 namespace agent {
 
 class EmulatedHandheld : public Platform {
-public:
-    // Reads the device folder and its device.ini once; without them every operation fails.
-    EmulatedHandheld();
+ public:
+  // Reads the device folder and its device.ini once; without them every operation fails.
+  EmulatedHandheld();
 
-    PlatformStream* OpenStream(const char16_t* path, const char* mode) override;
-    void WriteWideString(PlatformStream* stream, const char16_t* text) override;
-    void WriteBlock(PlatformStream* stream, const void* data, std::size_t itemSize, std::size_t count) override;
-    void CloseStream(PlatformStream* stream) override;
+  PlatformStream* OpenStream(const char16_t* path, const char* mode) override;
+  void WriteWideString(PlatformStream* stream, const char16_t* text) override;
+  void WriteBlock(PlatformStream* stream, const void* data, std::size_t itemSize, std::size_t count) override;
+  void CloseStream(PlatformStream* stream) override;
 
-    PlatformSearch* FindFirst(const char16_t* pattern, FindRecord* record) override;
-    bool FindNext(PlatformSearch* search, FindRecord* record) override;
-    void FindClose(PlatformSearch* search) override;
+  PlatformSearch* FindFirst(const char16_t* pattern, FindRecord* record) override;
+  bool FindNext(PlatformSearch* search, FindRecord* record) override;
+  void FindClose(PlatformSearch* search) override;
 
-    bool QueryFreeSpace(const char16_t* path, FreeSpace* space) override;
+  bool QueryFreeSpace(const char16_t* path, FreeSpace* space) override;
 
-private:
-    bool HostSearchPattern(const char16_t* pattern, std::wstring* hostPattern) const;
-    void Fill(const WIN32_FIND_DATAW& data, FindRecord* record) const;
+ private:
+  bool HostSearchPattern(const char16_t* pattern, std::wstring* hostPattern) const;
+  void Fill(const WIN32_FIND_DATAW& data, FindRecord* record) const;
 
-    bool ready_ = false;
-    std::wstring folder_;
-    emu::DeviceConfig config_;
+  bool ready_ = false;
+  std::wstring folder_;
+  emu::DeviceConfig config_;
 };
 
 }  // namespace agent

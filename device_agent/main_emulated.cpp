@@ -8,7 +8,7 @@
 #include "wide_text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    agent::EmulatedHandheld handheld;
-    const auto* commandLine = reinterpret_cast<const char16_t*>(GetCommandLineW());
-    return agent::RunDeviceAgent(handheld, agent::ArgumentsFromHostCommandLine(commandLine));
+  agent::EmulatedHandheld handheld;
+  const auto* commandLine = reinterpret_cast<const char16_t*>(GetCommandLineW());
+  return agent::RunDeviceAgent(handheld, agent::ArgumentsFromHostCommandLine(commandLine));
 }

@@ -65,8 +65,8 @@ std::wstring DecodeIniText(const std::string& bytes) {
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     std::wstring text;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-      text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+      text.push_back(
+          static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     return text;
   }
   std::size_t skip = 0;

@@ -42,13 +42,12 @@ constexpr char kDefaultIni[] =
     "size=1073741824\r\n"
     "readonly=0\r\n";
 
-constexpr const wchar_t* kDefaultFolders[] = {L"Windows",   L"Windows\\Help", L"Windows\\Desktop",
-                                              L"Windows\\Avvio", L"Programmi",      L"Documenti",
-                                              L"ROMDisk2",        L"ROMDisk2\\INI"};
+constexpr const wchar_t* kDefaultFolders[] = {L"Windows",   L"Windows\\Help", L"Windows\\Desktop", L"Windows\\Avvio",
+                                              L"Programmi", L"Documenti",     L"ROMDisk2",         L"ROMDisk2\\INI"};
 
 bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
 }
 
 // Host paths near MAX_PATH need the \\?\ form; the names in them are already checked, so nothing needs the
@@ -75,8 +74,8 @@ bool CreateFolderTree(const std::wstring& path) {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
-  UniqueKernelHandle file(CreateFileW(HostPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file(CreateFileW(HostPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return false;
   bytes->clear();
   char buffer[4096];
@@ -187,8 +186,8 @@ std::wstring ResolveDeviceFolder() {
 bool EnsureDefaultDevice(const std::wstring& folder) {
   if (!CreateFolderTree(folder)) return false;
   const std::wstring ini = folder + L"\\device.ini";
-  UniqueKernelHandle file(CreateFileW(HostPath(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file(
+      CreateFileW(HostPath(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.IsValid()) {
     DWORD written = 0;
     const DWORD size = sizeof kDefaultIni - 1;

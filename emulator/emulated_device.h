@@ -19,19 +19,19 @@ struct Volume {
 };
 
 struct DeviceConfig {
-  bool connected = true;    // false: not docked, the init event never fires
-  DWORD answerMs = 200;     // delay before the init event fires
-  HRESULT initResult = 0;   // delivered in hrRapiInit
-  WORD processor = 5;       // wProcessorArchitecture (5 = ARM)
+  bool connected = true;           // false: not docked, the init event never fires
+  DWORD answerMs = 200;            // delay before the init event fires
+  HRESULT initResult = 0;          // delivered in hrRapiInit
+  WORD processor = 5;              // wProcessorArchitecture (5 = ARM)
   uint64_t storeSize = 32u << 20;  // main store (object store) size in bytes
   // Device paths of the special folders.
   std::wstring programFiles = L"\\Programmi", personal = L"\\Documenti", desktop = L"\\Windows\\Desktop",
                startup = L"\\Windows\\Avvio";
   bool hasFailAfter = false;
   uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
-  DWORD writeLimit = 0;  // non-zero: a write moves at most this many bytes and reports the shorter count
-  bool trace = false;    // RAPI.dll appends one line per call to trace.log in the device folder
-  bool runPrograms = true;  // false: a host program started on the handheld is recorded but not run
+  DWORD writeLimit = 0;         // non-zero: a write moves at most this many bytes and reports the shorter count
+  bool trace = false;           // RAPI.dll appends one line per call to trace.log in the device folder
+  bool runPrograms = true;      // false: a host program started on the handheld is recorded but not run
   // The link's pace; 0: no limit. Every call takes callLatencyUs, and the bytes it moves take their time at
   // linkBytesPerSecond, as over a USB cable to a real handheld.
   uint64_t linkBytesPerSecond = 0;

@@ -99,9 +99,9 @@ void WINAPI CeGetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
   lpSystemInfo->lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(0x7FFFFFFF);
   lpSystemInfo->dwActiveProcessorMask = 1;
   lpSystemInfo->dwNumberOfProcessors = 1;
-  lpSystemInfo->dwProcessorType = processor == PROCESSOR_ARCHITECTURE_ARM     ? 2577   // StrongARM
+  lpSystemInfo->dwProcessorType = processor == PROCESSOR_ARCHITECTURE_ARM     ? 2577  // StrongARM
                                   : processor == PROCESSOR_ARCHITECTURE_INTEL ? 586
-                                                                               : 0;
+                                                                              : 0;
   lpSystemInfo->dwAllocationGranularity = 0x10000;
   SetCeError(0);
 }

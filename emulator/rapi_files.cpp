@@ -78,8 +78,9 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   // every new file.
   const bool truncating = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
   const bool truncateHere = truncating && object.canWrite;
-  const DWORD hostDisposition =
-      !truncateHere ? dwCreationDisposition : dwCreationDisposition == CREATE_ALWAYS ? OPEN_ALWAYS : OPEN_EXISTING;
+  const DWORD hostDisposition = !truncateHere                            ? dwCreationDisposition
+                                : dwCreationDisposition == CREATE_ALWAYS ? OPEN_ALWAYS
+                                                                         : OPEN_EXISTING;
   uint64_t givenBack = 0;
   const bool sizedBefore = truncating && !truncateHere && FileSize(hostPath, &givenBack);
   object.file.Reset(CreateFileW(hostPath.c_str(), access, share, nullptr, hostDisposition, attributes, nullptr));
@@ -122,8 +123,8 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   return TRUE;
 }
 
-BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                        LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                        LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
   Link& link = Link::Instance();
   auto lock = link.Hold();

@@ -58,8 +58,8 @@ bool Link::Remove(HANDLE handle) { return objects_.erase(reinterpret_cast<uintpt
 uint64_t Link::FreeBytes(int area) {
   auto known = usedBytes_.find(area);
   if (known == usedBytes_.end()) {
-    const uint64_t used = area == kMainStore ? MainStoreUsedBytes(folder_, config_)
-                                             : VolumeUsedBytes(folder_, config_.volumes[area]);
+    const uint64_t used =
+        area == kMainStore ? MainStoreUsedBytes(folder_, config_) : VolumeUsedBytes(folder_, config_.volumes[area]);
     known = usedBytes_.emplace(area, used).first;
   }
   const uint64_t capacity = area == kMainStore ? config_.storeSize : config_.volumes[area].size;
@@ -158,8 +158,8 @@ HRESULT Link::Init(RAPIINIT* init) {
   if (!event.IsValid() || !cancel.IsValid()) return E_OUTOFMEMORY;
   UniqueKernelHandle thread;
   if (config.connected) {
-    Answer* answer = new Answer{this, generation_ + 1, config.answerMs, config.initResult, init, event.Get(),
-                                cancel.Get()};
+    Answer* answer =
+        new Answer{this, generation_ + 1, config.answerMs, config.initResult, init, event.Get(), cancel.Get()};
     thread.Reset(CreateThread(nullptr, 0, &Link::AnswerThread, answer, 0, nullptr));
     if (!thread.IsValid()) {
       delete answer;

@@ -94,12 +94,12 @@ class Link {
   bool initialised_ = false;  // between a successful CeRapiInitEx and CeRapiUninit
   bool answered_ = false;     // the handheld answered with success
   bool dropped_ = false;
-  uint64_t generation_ = 0;   // tells an answer of an ended link from the current one
+  uint64_t generation_ = 0;  // tells an answer of an ended link from the current one
   std::wstring folder_;
   DeviceConfig config_;
   uint64_t bytesWritten_ = 0;
   std::map<uintptr_t, OpenObject> objects_;
-  uintptr_t nextHandle_ = 0x10000;  // handles are never reused, so a stale one is always refused
+  uintptr_t nextHandle_ = 0x10000;     // handles are never reused, so a stale one is always refused
   std::map<int, uint64_t> usedBytes_;  // per area, once measured
   uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
   uint64_t oversleptUs_ = 0;           // time the link is behind its pace: late wake-ups, slow host files

@@ -7,9 +7,9 @@
 #include "rapi.h"
 #include "rapi_link.h"
 
+using base::UniqueKernelHandle;
 using emu::Link;
 using emu::SetCeError;
-using base::UniqueKernelHandle;
 using emu::Utf8;
 
 namespace {
@@ -18,8 +18,8 @@ constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
 
 bool AppendToLog(const std::wstring& folder, const std::wstring& image, const std::wstring& commandLine) {
   UniqueKernelHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
   if (!log.IsValid()) return false;
   const std::string line = Utf8(image) + "\t" + Utf8(commandLine) + "\r\n";
   DWORD written = 0;
@@ -30,7 +30,7 @@ bool AppendToLog(const std::wstring& folder, const std::wstring& image, const st
 // The machine type of a PE executable (not a DLL), or 0 for anything else.
 WORD ExecutableMachine(const std::wstring& hostPath) {
   UniqueKernelHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return 0;
   IMAGE_DOS_HEADER dos = {};
   DWORD got = 0;

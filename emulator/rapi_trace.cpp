@@ -9,8 +9,8 @@ namespace emu {
 void Link::Trace(const char* function, const std::wstring& arguments) {
   if (!config_.trace || folder_.empty()) return;
   UniqueKernelHandle log(CreateFileW((folder_ + L"\\trace.log").c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log.IsValid()) return;
   std::string line = function;
   if (!arguments.empty()) line += " " + Utf8(arguments);

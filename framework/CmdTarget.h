@@ -40,38 +40,37 @@ class CCmdTarget {
 };
 
 // clang-format off: the macros are laid out as the tables they make
-#define DECLARE_MESSAGE_MAP()                      \
- protected:                                        \
-  static const AFX_MSGMAP* GetThisMessageMap();    \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }     \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                      \
-    using ThisClass [[maybe_unused]] = theClass;                                         \
-    using TheBaseClass = baseClass;                                                      \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                   \
-      {0, 0, 0, nullptr}};                                                  \
-    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
-    return &map;                                                            \
+#define END_MESSAGE_MAP()                                                    \
+  { 0, 0, 0, nullptr }                                                       \
+  }                                                                          \
+  ;                                                                          \
+  static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+  return &map;                                                               \
   }
 
-#define AFX_COMMAND_ENTRY(code, id, memberFxn)                                          \
-  {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id),                          \
-   [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT {                                  \
-     (static_cast<ThisClass*>(target)->*(memberFxn))();                                 \
-     return 0;                                                                          \
+#define AFX_COMMAND_ENTRY(code, id, memberFxn)                                                                     \
+  {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT { \
+     (static_cast<ThisClass*>(target)->*(memberFxn))();                                                            \
+     return 0;                                                                                                     \
    }},
 
-#define ON_COMMAND(id, memberFxn) AFX_COMMAND_ENTRY(0, id, memberFxn)
-#define ON_BN_CLICKED(id, memberFxn) AFX_COMMAND_ENTRY(BN_CLICKED, id, memberFxn)
+#define ON_COMMAND(id, memberFxn)       AFX_COMMAND_ENTRY(0, id, memberFxn)
+#define ON_BN_CLICKED(id, memberFxn)    AFX_COMMAND_ENTRY(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) AFX_COMMAND_ENTRY(CBN_SELCHANGE, id, memberFxn)
 
-#define ON_MESSAGE(message, memberFxn)                                       \
-  {static_cast<UINT>(message), 0, 0,                                         \
-   [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {         \
-     return (static_cast<ThisClass*>(target)->*(memberFxn))(wParam, lParam); \
+#define ON_MESSAGE(message, memberFxn)                                                                 \
+  {static_cast<UINT>(message), 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+     return (static_cast<ThisClass*>(target)->*(memberFxn))(wParam, lParam);                           \
    }},
 // clang-format on

@@ -9,9 +9,7 @@ HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
   return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
 }
 
-HBITMAP CStatic::GetBitmap() const {
-  return reinterpret_cast<HBITMAP>(SendMessage(STM_GETIMAGE, IMAGE_BITMAP));
-}
+HBITMAP CStatic::GetBitmap() const { return reinterpret_cast<HBITMAP>(SendMessage(STM_GETIMAGE, IMAGE_BITMAP)); }
 
 void CEdit::ReplaceSel(const char* text, BOOL bCanUndo) {
   std::wstring wide = base::Widen(text);
@@ -33,8 +31,8 @@ std::string CComboBox::GetLBText(int nIndex) const {
 }
 
 HIMAGELIST CListCtrl::SetImageList(CImageList* imageList, int nImageListType) {
-  return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, nImageListType,
-                                                  reinterpret_cast<LPARAM>(imageList->GetSafeHandle())));
+  return reinterpret_cast<HIMAGELIST>(
+      SendMessage(LVM_SETIMAGELIST, nImageListType, reinterpret_cast<LPARAM>(imageList->GetSafeHandle())));
 }
 
 int CListCtrl::InsertItem(int nItem, const char* text, int nImage) {

@@ -136,8 +136,8 @@ bool CDialog::RouteCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) {
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  bool handled = message == WM_COMMAND ? RouteCommand(wParam, lParam, &result)
-                                       : DispatchToMap(message, wParam, lParam, &result);
+  bool handled =
+      message == WM_COMMAND ? RouteCommand(wParam, lParam, &result) : DispatchToMap(message, wParam, lParam, &result);
   if (handled) {
     ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
@@ -160,8 +160,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return FALSE;
 }

@@ -59,9 +59,7 @@ std::string CWnd::GetWindowText() const {
   return base::Narrow(buffer);
 }
 
-void CWnd::ScreenToClient(RECT* rect) const {
-  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
-}
+void CWnd::ScreenToClient(RECT* rect) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2); }
 
 void CWnd::SetFont(CFont* font, BOOL bRedraw) {
   SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font != nullptr ? font->GetSafeHandle() : nullptr), bRedraw);

@@ -23,7 +23,11 @@ class CWnd : public CCmdTarget {
 
   // Binds a window this object does not own.
   void Attach(HWND hWnd) { m_hWnd = hWnd; }
-  HWND Detach() { HWND h = m_hWnd; m_hWnd = nullptr; return h; }
+  HWND Detach() {
+    HWND h = m_hWnd;
+    m_hWnd = nullptr;
+    return h;
+  }
 
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   virtual BOOL DestroyWindow();

@@ -11,8 +11,8 @@ namespace {
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t Le32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 
 // The installer keeps Name and Folder in zero-filled buffers, so a stray zero byte ends the text there.
@@ -21,9 +21,7 @@ std::string UpToZero(const std::string& text, size_t from) {
   return std::string(text.c_str() + from);
 }
 
-bool IsTagged(const std::string& folder) {
-  return folder.size() >= kTagLength && folder[0] == '[' && folder[4] == ']';
-}
+bool IsTagged(const std::string& folder) { return folder.size() >= kTagLength && folder[0] == '[' && folder[4] == ']'; }
 
 }  // namespace
 
@@ -125,9 +123,7 @@ bool PackageArchiveReader::DataConsumed(const ArchiveEntry& entry) {
   return true;
 }
 
-std::string TagCode(const std::string& folder) {
-  return IsTagged(folder) ? folder.substr(1, 3) : std::string();
-}
+std::string TagCode(const std::string& folder) { return IsTagged(folder) ? folder.substr(1, 3) : std::string(); }
 
 EntryPlan PlanEntry(const ArchiveEntry& entry, const ArchiveBases& bases) {
   EntryPlan plan;
@@ -136,10 +132,14 @@ EntryPlan PlanEntry(const ArchiveEntry& entry, const ArchiveBases& bases) {
 
   const std::string code = TagCode(entry.folder);
   const std::string* base = nullptr;
-  if (code == "PRG") base = &bases.program;
-  else if (code == "DOC") base = &bases.documents;
-  else if (code == "WIN") base = &bases.windows;
-  else if (code == "HLP") base = &bases.help;
+  if (code == "PRG")
+    base = &bases.program;
+  else if (code == "DOC")
+    base = &bases.documents;
+  else if (code == "WIN")
+    base = &bases.windows;
+  else if (code == "HLP")
+    base = &bases.help;
   const std::string prefix = base != nullptr ? *base : std::string();
 
   const std::string relative = UpToZero(entry.folder, kTagLength);

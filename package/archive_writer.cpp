@@ -21,12 +21,9 @@ bool ArchiveWriter::Fail(const std::string& what) {
   return false;
 }
 
-bool ArchiveWriter::Put(const void* data, size_t size) {
-  return sink_->Write(data, size) || Fail("write failed");
-}
+bool ArchiveWriter::Put(const void* data, size_t size) { return sink_->Write(data, size) || Fail("write failed"); }
 
-bool ArchiveWriter::WriteHeader(unsigned char productFlag, unsigned char launcherFlag,
-                                uint16_t entryCount) {
+bool ArchiveWriter::WriteHeader(unsigned char productFlag, unsigned char launcherFlag, uint16_t entryCount) {
   if (!error_.empty()) return false;
   if (headerWritten_) return Fail("header written twice");
   unsigned char header[kArchiveHeaderSize] = {productFlag, launcherFlag, 0, 0};

@@ -107,13 +107,11 @@ bool CDlgSubPageDestination::CanLeavePage() {
     return false;
   }
   switch (talv::CreateDeviceFolderLevels(SelectedRootFolder() + GetDefaultFolderName())) {
-    case talv::CreateFolderResult::Created:
-      return true;
+    case talv::CreateFolderResult::Created: return true;
     case talv::CreateFolderResult::AlreadyExists:
       return MessageBox("La directory selezionata esiste gi\xE0. Sovrascriverla?", kCaptionWarning,
                         MB_YESNO | MB_ICONQUESTION) == IDYES;
-    case talv::CreateFolderResult::Failed:
-      break;
+    case talv::CreateFolderResult::Failed: break;
   }
   MessageBox("Impossibile creare la cartella di destinazione", kCaptionInstaller, MB_OK | MB_ICONERROR);
   return false;

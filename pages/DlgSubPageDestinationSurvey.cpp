@@ -51,8 +51,8 @@ bool CDlgSubPageDestination::DeployDeviceAgent() {
   bool copied = false;
   if (base::UniqueFile host(_wfopen(hostPath.c_str(), L"w+b")); host.IsValid()) {
     // A temporary copy cut short (a full disk) must not go to the handheld as the agent.
-    const bool written = std::fwrite(agent, 1, agentSize, host.Get()) == agentSize &&
-                         std::fflush(host.Get()) == 0 && std::fseek(host.Get(), 0, SEEK_SET) == 0;
+    const bool written = std::fwrite(agent, 1, agentSize, host.Get()) == agentSize && std::fflush(host.Get()) == 0 &&
+                         std::fseek(host.Get(), 0, SEEK_SET) == 0;
     copied = written && GetWizard()->CopyFileToDevice(host.Get(), agentSize, kDeviceAgentPath);
     // A partial agent would fail the next probe anyway, but it has no business on the handheld.
     if (written && !copied) talv::DeleteDeviceFile(kDeviceAgentPath);

@@ -7,8 +7,7 @@
 BEGIN_MESSAGE_MAP(CDlgSubPageInstallation, CDlgSubPageBase)
 END_MESSAGE_MAP()
 
-CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent)
-    : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
+CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent) : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
 
 // Runs while the frame handles the worker's report, so the thread handle is released exactly then; the
 // worker is still inside its send and touches nothing of the page afterwards.

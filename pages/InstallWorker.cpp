@@ -37,8 +37,7 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   } else {
     // The copy takes 4096 bytes at a time; reading the archive in larger blocks spares the host a call each time.
     setvbuf(archive.Get(), nullptr, _IOFBF, kArchiveReadBuffer);
-    const talv::ArchiveBases bases{installFolder, state.m_strDocumentsDir, state.m_strWindowsDir,
-                                   state.m_strHelpDir};
+    const talv::ArchiveBases bases{installFolder, state.m_strDocumentsDir, state.m_strWindowsDir, state.m_strHelpDir};
     result = page->CopyArchive(archive.Get(), bases);
     archive.Reset();
     if (result == InstallCompleted) page->StartInstalledProduct(installFolder);

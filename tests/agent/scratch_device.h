@@ -11,30 +11,30 @@
 namespace agent_test {
 
 class ScratchDevice {
-public:
-    ScratchDevice();
-    ~ScratchDevice();
-    ScratchDevice(const ScratchDevice&) = delete;
-    ScratchDevice& operator=(const ScratchDevice&) = delete;
+ public:
+  ScratchDevice();
+  ~ScratchDevice();
+  ScratchDevice(const ScratchDevice&) = delete;
+  ScratchDevice& operator=(const ScratchDevice&) = delete;
 
-    const std::wstring& folder() const { return folder_; }
-    std::wstring Host(const std::wstring& devicePath) const { return folder_ + L"\\root" + devicePath; }
+  const std::wstring& folder() const { return folder_; }
+  std::wstring Host(const std::wstring& devicePath) const { return folder_ + L"\\root" + devicePath; }
 
-    void WriteIni(const std::string& text) const;
-    void MakeFolder(const std::wstring& devicePath) const;
-    void WriteFile(const std::wstring& devicePath, const std::string& bytes) const;
-    bool Exists(const std::wstring& devicePath) const;
-    std::string ReadFile(const std::wstring& devicePath) const;  // "<missing>" when it cannot be read
+  void WriteIni(const std::string& text) const;
+  void MakeFolder(const std::wstring& devicePath) const;
+  void WriteFile(const std::wstring& devicePath, const std::string& bytes) const;
+  bool Exists(const std::wstring& devicePath) const;
+  std::string ReadFile(const std::wstring& devicePath) const;  // "<missing>" when it cannot be read
 
-    // The names in root\ in the host's enumeration order.
-    std::vector<std::wstring> RootNames() const;
+  // The names in root\ in the host's enumeration order.
+  std::vector<std::wstring> RootNames() const;
 
-    // Runs `agentPath` with the host command line "<agentPath>" [blank arguments], as the emulator's process
-    // start builds it. Returns the exit code, or a negative number when it did not start or end in time.
-    long Run(const std::wstring& agentPath, const std::wstring& arguments) const;
+  // Runs `agentPath` with the host command line "<agentPath>" [blank arguments], as the emulator's process
+  // start builds it. Returns the exit code, or a negative number when it did not start or end in time.
+  long Run(const std::wstring& agentPath, const std::wstring& arguments) const;
 
-private:
-    std::wstring folder_;
+ private:
+  std::wstring folder_;
 };
 
 std::string Narrow(const std::wstring& text);

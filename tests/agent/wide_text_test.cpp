@@ -7,83 +7,83 @@
 namespace {
 
 std::string Narrow(const std::u16string& text) {
-    std::string out;
-    for (char16_t unit : text) out += unit < 0x80 ? static_cast<char>(unit) : '#';
-    return out;
+  std::string out;
+  for (char16_t unit : text) out += unit < 0x80 ? static_cast<char>(unit) : '#';
+  return out;
 }
 
 TEST(AgentCommandLine, ArgumentsAreTheTextAfterTheProgramNameAndOneBlank) {
-    struct Case {
-        const char16_t* hostCommandLine;
-        const char16_t* arguments;
-    };
-    const Case cases[] = {
-        {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\"", u""},
-        {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\" ", u""},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec", u"-talvspec"},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec ", u"-talvspec "},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\"  -talvspec", u" -talvspec"},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\"\t-fenspec", u"-fenspec"},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec -fenspec", u"-talvspec -fenspec"},
-        {u"\"C:\\a b\\TalveniaGDFS.exe\" \"-talvspec\"", u"\"-talvspec\""},
-        {u"TalveniaGDFS.exe -fenspec", u"-fenspec"},
-        {u"TalveniaGDFS.exe", u""},
-        {u"TalveniaGDFS.exe  ", u" "},
-        {u"\"C:\\unterminated -talvspec", u""},
-        {u"", u""},
-    };
-    for (const Case& c : cases) {
-        const char16_t* got = agent::ArgumentsFromHostCommandLine(c.hostCommandLine);
-        EXPECT_EQ(std::u16string(got), std::u16string(c.arguments))
-            << "host command line [" << Narrow(c.hostCommandLine) << "] gave [" << Narrow(got) << "]";
-    }
-    EXPECT_EQ(std::u16string(agent::ArgumentsFromHostCommandLine(nullptr)), u"");
+  struct Case {
+    const char16_t* hostCommandLine;
+    const char16_t* arguments;
+  };
+  const Case cases[] = {
+      {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\"", u""},
+      {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\" ", u""},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec", u"-talvspec"},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec ", u"-talvspec "},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\"  -talvspec", u" -talvspec"},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\"\t-fenspec", u"-fenspec"},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec -fenspec", u"-talvspec -fenspec"},
+      {u"\"C:\\a b\\TalveniaGDFS.exe\" \"-talvspec\"", u"\"-talvspec\""},
+      {u"TalveniaGDFS.exe -fenspec", u"-fenspec"},
+      {u"TalveniaGDFS.exe", u""},
+      {u"TalveniaGDFS.exe  ", u" "},
+      {u"\"C:\\unterminated -talvspec", u""},
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    const char16_t* got = agent::ArgumentsFromHostCommandLine(c.hostCommandLine);
+    EXPECT_EQ(std::u16string(got), std::u16string(c.arguments))
+        << "host command line [" << Narrow(c.hostCommandLine) << "] gave [" << Narrow(got) << "]";
+  }
+  EXPECT_EQ(std::u16string(agent::ArgumentsFromHostCommandLine(nullptr)), u"");
 }
 
 TEST(AgentWideText, ComparisonIsExactAndWhole) {
-    struct Case {
-        const char16_t* left;
-        const char16_t* right;
-        bool equal;
-    };
-    const Case cases[] = {
-        {u"-talvspec", u"-talvspec", true}, {u"", u"", true},
-        {u"-talvspec", u"-talvspecx", false}, {u"-talvspecx", u"-talvspec", false},
-        {u"-TALVSPEC", u"-talvspec", false}, {u"", u"-fenspec", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(agent::WideEquals(c.left, c.right), c.equal)
-            << "[" << Narrow(c.left) << "] vs [" << Narrow(c.right) << "]";
-    }
+  struct Case {
+    const char16_t* left;
+    const char16_t* right;
+    bool equal;
+  };
+  const Case cases[] = {
+      {u"-talvspec", u"-talvspec", true},   {u"", u"", true},
+      {u"-talvspec", u"-talvspecx", false}, {u"-talvspecx", u"-talvspec", false},
+      {u"-TALVSPEC", u"-talvspec", false},  {u"", u"-fenspec", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(agent::WideEquals(c.left, c.right), c.equal)
+        << "[" << Narrow(c.left) << "] vs [" << Narrow(c.right) << "]";
+  }
 }
 
 TEST(AgentWideText, CopyStaysInsideTheBuffer) {
-    char16_t buffer[6];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    agent::WideCopy(buffer, 6, u"abc");
-    EXPECT_EQ(std::u16string(buffer), u"abc");
-    EXPECT_EQ(buffer[4], u'#') << "copy went past the terminator";
+  char16_t buffer[6];
+  std::fill(std::begin(buffer), std::end(buffer), u'#');
+  agent::WideCopy(buffer, 6, u"abc");
+  EXPECT_EQ(std::u16string(buffer), u"abc");
+  EXPECT_EQ(buffer[4], u'#') << "copy went past the terminator";
 
-    agent::WideCopy(buffer, 6, u"abcdefgh");
-    EXPECT_EQ(std::u16string(buffer, 6), std::u16string(u"abcde\0", 6));
+  agent::WideCopy(buffer, 6, u"abcdefgh");
+  EXPECT_EQ(std::u16string(buffer, 6), std::u16string(u"abcde\0", 6));
 }
 
 TEST(AgentTextMode, WideTextIsWrittenAsAsciiWithCrLf) {
-    struct Case {
-        const char16_t* text;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {u"", ""},
-        {u"[Launcher]\n", "[Launcher]\r\n"},
-        {u"\n\n", "\r\n\r\n"},
-        {u"a\r\nb", "a\r\r\nb"},  // like the runtime library: only the line feed is translated
-        {u"caf\u00e9 \u20ac\n", "caf? ?\r\n"},
-        {u"\u010a", "?"},  // a unit whose low byte is a line feed is not one
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(agent::EncodeTextModeWide(c.text), c.bytes) << "text [" << Narrow(c.text) << "]";
-    }
+  struct Case {
+    const char16_t* text;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {u"", ""},
+      {u"[Launcher]\n", "[Launcher]\r\n"},
+      {u"\n\n", "\r\n\r\n"},
+      {u"a\r\nb", "a\r\r\nb"},  // like the runtime library: only the line feed is translated
+      {u"caf\u00e9 \u20ac\n", "caf? ?\r\n"},
+      {u"\u010a", "?"},  // a unit whose low byte is a line feed is not one
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(agent::EncodeTextModeWide(c.text), c.bytes) << "text [" << Narrow(c.text) << "]";
+  }
 }
 
 }  // namespace

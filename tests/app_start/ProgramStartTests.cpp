@@ -27,18 +27,20 @@ class Program {
   DWORD Id() const { return m_process.dwProcessId; }
   HWND FindFrame() const {
     HWND found = nullptr;
-    WaitUntil([&] {
-      for (HWND w = ::FindWindowW(nullptr, L"Installatore Talvenia"); w != nullptr;
-           w = ::FindWindowExW(nullptr, w, nullptr, L"Installatore Talvenia")) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(w, &pid);
-        if (pid == Id() && StepOfPage(ShownPage(w)) == kPageWelcome) {
-          found = w;
-          return true;
-        }
-      }
-      return false;
-    }, 20000);
+    WaitUntil(
+        [&] {
+          for (HWND w = ::FindWindowW(nullptr, L"Installatore Talvenia"); w != nullptr;
+               w = ::FindWindowExW(nullptr, w, nullptr, L"Installatore Talvenia")) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            if (pid == Id() && StepOfPage(ShownPage(w)) == kPageWelcome) {
+              found = w;
+              return true;
+            }
+          }
+          return false;
+        },
+        20000);
     return found;
   }
   bool WaitForExit(DWORD timeoutMs, DWORD* code = nullptr) {

@@ -41,18 +41,15 @@ bool WaitUntilSettled(const Wizard& w, int step) {
     case kPageConnection:
       WaitUntil([&] { return TextOf(::GetDlgItem(page, IDC_CONNECTION_RESULT)) != "- Risultato"; }, 15000);
       break;
-    case kPageDestination:
-      WaitUntil([&] { return !TextOf(::GetDlgItem(page, IDC_NOTES)).empty(); }, 15000);
-      break;
-    default:
-      break;
+    case kPageDestination: WaitUntil([&] { return !TextOf(::GetDlgItem(page, IDC_NOTES)).empty(); }, 15000); break;
+    default: break;
   }
   ::Sleep(500);  // let the page finish painting
   return true;
 }
 
 bool Shoot(const Wizard& w, const std::wstring& folder, int step) {
-  static const wchar_t* names[] = {L"0-benvenuto", L"1-licenza", L"2-connessione", L"3-destinazione",
+  static const wchar_t* names[] = {L"0-benvenuto", L"1-licenza",       L"2-connessione", L"3-destinazione",
                                    L"4-riepilogo", L"5-installazione", L"6-fine"};
   const std::wstring path = folder + L"\\" + names[step] + L".png";
   bool ok = SaveWindowPng(w.frame, path);
@@ -143,10 +140,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   Wizard w;
   w.processId = process.dwProcessId;
-  bool ok = WaitUntil([&] {
-    ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&w));
-    return w.frame != nullptr;
-  }, 30000);
+  bool ok = WaitUntil(
+      [&] {
+        ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&w));
+        return w.frame != nullptr;
+      },
+      30000);
   ok = ok && PlayThrough(w, argv[2]);
   if (!ok) ::PostMessageW(w.frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {

@@ -106,7 +106,7 @@ struct FailureCase {
   size_t sourceSize;
   std::string failAfterBytes;
   unsigned writeLimit;
-  uint64_t volumeSize;  // of "Storage Card"
+  uint64_t volumeSize;           // of "Storage Card"
   std::vector<unsigned> writes;  // the calls made before giving up
   size_t leftOnDevice;           // bytes of the partial file; npos: no file
   long sourceRead;
@@ -117,9 +117,25 @@ TEST_F(CopyTest, FailuresAreReportedAndLeaveWhatWasWritten) {
   const size_t none = std::string::npos;
   const FailureCase cases[] = {
       {"missing folder", "\\Nowhere\\a.bin", 10000, "", 0, 1ull << 30, {}, none, 0, ERROR_PATH_NOT_FOUND},
-      {"link drops mid-copy", kTarget, 10000, "5000", 0, 1ull << 30, {4096, 4096}, 5000, 8192,
+      {"link drops mid-copy",
+       kTarget,
+       10000,
+       "5000",
+       0,
+       1ull << 30,
+       {4096, 4096},
+       5000,
+       8192,
        ERROR_DEVICE_NOT_CONNECTED},
-      {"handheld takes only part of a block", kTarget, 10000, "", 1000, 1ull << 30, {4096}, 1000, 4096,
+      {"handheld takes only part of a block",
+       kTarget,
+       10000,
+       "",
+       1000,
+       1ull << 30,
+       {4096},
+       1000,
+       4096,
        ERROR_WRITE_FAULT},
       {"volume full", "\\Storage Card\\a.bin", 10000, "", 0, 6000, {4096, 4096}, 4096, 8192, ERROR_DISK_FULL},
   };

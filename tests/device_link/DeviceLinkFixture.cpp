@@ -34,8 +34,8 @@ void DeviceLinkTest::ApplyDevice() {
   ASSERT_TRUE(ui_test::ReadWholeFile(deviceFolder + L"\\device.ini", &ini));
   const std::string section = "[device]\r\n";
   ASSERT_EQ(ini.compare(0, section.size(), section), 0) << ini;
-  ini.insert(section.size(), "trace=" + std::string(extras.trace ? "1" : "0") + "\r\nwrite_limit=" +
-                                 std::to_string(extras.writeLimit) + "\r\n");
+  ini.insert(section.size(), "trace=" + std::string(extras.trace ? "1" : "0") +
+                                 "\r\nwrite_limit=" + std::to_string(extras.writeLimit) + "\r\n");
   ASSERT_TRUE(ui_test::WriteWholeFile(deviceFolder + L"\\device.ini", ini));
 }
 

@@ -92,8 +92,8 @@ TEST(RapiWait, ClockWrapNeitherCutsNorStretchesTheWait) {
       {"wrap in the middle", kTop - 500, 0, 0, 3000, S_OK, RapiWaitResult::TimedOut, 950, 2500},
       {"counter wraps as the time runs out", kTop - 999, 0, 0, 3000, S_OK, RapiWaitResult::TimedOut, 950, 2500},
       {"dispatch ends past the deadline", 0x1000, 600, 500, 3000, S_OK, RapiWaitResult::TimedOut, 550, 2500},
-      {"dispatch ends past the deadline and the wrap", kTop - 1100, 600, 800, 3000, S_OK, RapiWaitResult::TimedOut,
-       550, 2500},
+      {"dispatch ends past the deadline and the wrap", kTop - 1100, 600, 800, 3000, S_OK, RapiWaitResult::TimedOut, 550,
+       2500},
       {"answer across the wrap", kTop - 50, 0, 0, 300, S_OK, RapiWaitResult::Answered, 250, 2500},
       {"refusal across the wrap", kTop - 50, 0, 0, 300, E_FAIL, RapiWaitResult::Refused, 250, 2500},
   };

@@ -47,8 +47,10 @@ std::string Differences(const DeviceTree& expected, const DeviceTree& actual) {
   std::string text;
   for (const auto& [path, content] : expected) {
     auto found = actual.find(path);
-    if (found == actual.end()) text += "\n  missing " + path;
-    else if (found->second != content) text += "\n  differs " + path + ": " + agent_test::Hex(found->second);
+    if (found == actual.end())
+      text += "\n  missing " + path;
+    else if (found->second != content)
+      text += "\n  differs " + path + ": " + agent_test::Hex(found->second);
   }
   for (const auto& [path, content] : actual)
     if (expected.count(path) == 0) text += "\n  unexpected " + path;
@@ -141,9 +143,9 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
 
   std::string processes;
   ASSERT_TRUE(ReadWholeFile(deviceFolder + L"\\processes.log", &processes));
-  const std::string finalStep = c.launcherFlag ? std::string("\\Windows\\TalveniaGDFS.exe\t") +
-                                                     (c.productFlag ? "-talvspec" : "-fenspec")
-                                               : folder + exe + "\t";
+  const std::string finalStep =
+      c.launcherFlag ? std::string("\\Windows\\TalveniaGDFS.exe\t") + (c.productFlag ? "-talvspec" : "-fenspec")
+                     : folder + exe + "\t";
   EXPECT_EQ(processes, "\\Windows\\TalveniaGDFS.exe\t\r\n" + finalStep + "\r\n");
   EXPECT_FALSE(FileExists(temp + L"TFInst.zip"));
   EXPECT_FALSE(FileExists(temp + L"TFInst.pkg"));
@@ -151,15 +153,14 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
 
 INSTANTIATE_TEST_SUITE_P(
     Packages, EndToEndTest,
-    ::testing::Values(
-        EndToEndCase{"Talvenia2016_full.pkg", 1, 1, "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016\\", nullptr,
-                     "\\ROMDisk2\\INI\\Talvenia2016.ini", &agent_test::kTalveniaIni},
-        EndToEndCase{"Fendro_v2_2017a.pkg", 0, 1, "\\ROMDisk\\PROGRAM\\Fendro\\Fendro_v2_2017\\", nullptr,
-                     "\\ROMDisk2\\INI\\OstrelField.ini", &agent_test::kFendroIni},
-        EndToEndCase{"Talvenia2016_full.pkg", 1, 0, "\\Programmi\\Talvenia2016_full\\",
-                     "Avvio di Talvenia da palmare", nullptr, nullptr},
-        EndToEndCase{"Fendro_base.pkg", 0, 0, "\\Programmi\\Fendro_base\\", "Avvio di Fendro da palmare", nullptr,
-                     nullptr}),
+    ::testing::Values(EndToEndCase{"Talvenia2016_full.pkg", 1, 1, "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016\\",
+                                   nullptr, "\\ROMDisk2\\INI\\Talvenia2016.ini", &agent_test::kTalveniaIni},
+                      EndToEndCase{"Fendro_v2_2017a.pkg", 0, 1, "\\ROMDisk\\PROGRAM\\Fendro\\Fendro_v2_2017\\", nullptr,
+                                   "\\ROMDisk2\\INI\\OstrelField.ini", &agent_test::kFendroIni},
+                      EndToEndCase{"Talvenia2016_full.pkg", 1, 0, "\\Programmi\\Talvenia2016_full\\",
+                                   "Avvio di Talvenia da palmare", nullptr, nullptr},
+                      EndToEndCase{"Fendro_base.pkg", 0, 0, "\\Programmi\\Fendro_base\\", "Avvio di Fendro da palmare",
+                                   nullptr, nullptr}),
     [](const ::testing::TestParamInfo<EndToEndCase>& info) {
       return std::string(info.param.productFlag ? "Talvenia" : "Fendro") +
              (info.param.launcherFlag ? "Launcher" : "FreeStanding");

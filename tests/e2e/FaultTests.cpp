@@ -97,7 +97,8 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ASSERT_TRUE(::CreateDirectoryW(app.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr) || CreateNested(temp));
     program = app + L"\\TalveniaInstaller.exe";
-    ASSERT_TRUE(::CopyFileW(InstallerPath().c_str(), program.c_str(), FALSE)) << "no installer at " << TALV_INSTALLER_EXE;
+    ASSERT_TRUE(::CopyFileW(InstallerPath().c_str(), program.c_str(), FALSE))
+        << "no installer at " << TALV_INSTALLER_EXE;
     ApplyHandheld();
   }
   void PlacePackage(const std::vector<PackageEntry>& packageEntries) {
@@ -319,8 +320,10 @@ const FaultRow kRows[] = {
        ASSERT_TRUE(Click(t.installer.FrameControl(IDC_BACK)));
        ASSERT_TRUE(t.installer.WaitForStep(kPageConnection));
        ASSERT_TRUE(Click(t.installer.PageControl(IDC_REFRESH_CONNECTION)));
-       ASSERT_TRUE(WaitUntil([&] { return TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).rfind("OK", 0) == 0 &&
-                                          IsEnabledWindow(t.installer.PageControl(IDC_REFRESH_CONNECTION)); }));
+       ASSERT_TRUE(WaitUntil([&] {
+         return TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).rfind("OK", 0) == 0 &&
+                IsEnabledWindow(t.installer.PageControl(IDC_REFRESH_CONNECTION));
+       }));
        t.WalkTo(kPageReadyToInstall);
        EXPECT_FALSE(t.installer.WaitForMessageBox(0).has_value());
        t.PressInstall();
@@ -355,7 +358,8 @@ const FaultRow kRows[] = {
        const DWORD uiThread = ::GetWindowThreadProcessId(t.installer.Frame(), nullptr);
        ASSERT_TRUE(::PostThreadMessageW(uiThread, WM_QUIT, 0, 0));
        t.WaitForExit();  // the worker stops before its next entry, reports, and only then the wizard goes
-       const std::wstring last = t.DeviceFile(kInstallFolder + t.entries.back().folder.substr(5) + t.entries.back().name);
+       const std::wstring last =
+           t.DeviceFile(kInstallFolder + t.entries.back().folder.substr(5) + t.entries.back().name);
        EXPECT_FALSE(FileExists(last)) << "the copy went on to the last entry";
      }},
     {"KilledMidCopyThenRunAgainInstallsWhole",
@@ -408,7 +412,8 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        // The install folder has 29 characters: names of 230 and 231 make device paths of 259 and 260.
        t.Prepare();
-       t.PlacePackage({{std::string(226, 'a') + ".txt", "[PRG]", "fits"}, {std::string(227, 'b') + ".txt", "[PRG]", "no"}});
+       t.PlacePackage(
+           {{std::string(226, 'a') + ".txt", "[PRG]", "fits"}, {std::string(227, 'b') + ".txt", "[PRG]", "no"}});
        t.entriesInstalled = 1;
        ASSERT_EQ(std::string(kInstallFolder).size() + t.entries[0].name.size(), 259u);
        t.Start();

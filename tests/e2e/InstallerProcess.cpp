@@ -56,8 +56,8 @@ int InstallerProcess::StepListImage(int item) const {
   int image = -1;
   DWORD_PTR ok = 0;
   if (::WriteProcessMemory(m_process.hProcess, remote, &lv, sizeof lv, nullptr) &&
-      ::SendMessageTimeoutW(FrameControl(1012), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
-                            5000, &ok) &&
+      ::SendMessageTimeoutW(FrameControl(1012), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000,
+                            &ok) &&
       ok && ::ReadProcessMemory(m_process.hProcess, remote, &lv, sizeof lv, nullptr))
     image = lv.iImage;
   ::VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
@@ -74,14 +74,14 @@ InstallerProcess::~InstallerProcess() {
 
 bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring& tempFolder,
                              const std::wstring& deviceFolder) {
-  std::wstring environment = EnvironmentWith(
-      {{L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}});
+  std::wstring environment =
+      EnvironmentWith({{L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}});
   std::wstring commandLine = L"\"" + programPath + L"\"";
   const std::wstring folder = programPath.substr(0, programPath.find_last_of(L'\\'));
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup, &m_process))
+  if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment.data(), folder.c_str(), &startup, &m_process))
     return false;
   FrameSearch search = {m_process.dwProcessId, nullptr};
   bool shown = ui_test::WaitUntil(

@@ -132,8 +132,8 @@ TEST_F(EmulatorLink, UninitEndsEveryHandleOfTheLink) {
 }
 
 TEST_F(EmulatorLink, KeepsTheLastErrorPerThread) {
-  EXPECT_EQ(CeCreateFile(L"\\missing.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr),
+  EXPECT_EQ(CeCreateFile(L"\\missing.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr),
             INVALID_HANDLE_VALUE);
   DWORD otherThread = 12345, otherAfterFailure = 0;
   std::thread([&] {

@@ -219,8 +219,9 @@ TEST_F(EmulatorFiles, FreeSpaceStaysExactThroughOverwritesTruncationsAndDeletes)
   const auto writeAt = [&](const wchar_t* path, DWORD disposition, const std::string& bytes) {
     HANDLE file = Open(path, GENERIC_WRITE, disposition);
     DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    (bytes.empty() || CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    const bool ok =
+        file != INVALID_HANDLE_VALUE &&
+        (bytes.empty() || CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     return CeCloseHandle(file) && ok;
   };
   const struct {
@@ -230,10 +231,12 @@ TEST_F(EmulatorFiles, FreeSpaceStaysExactThroughOverwritesTruncationsAndDeletes)
   } steps[] = {
       {"a new file", [&] { return writeAt(L"\\a.bin", CREATE_ALWAYS, std::string(3000, 'a')); }, 3000},
       {"replaced by a shorter one", [&] { return writeAt(L"\\a.bin", CREATE_ALWAYS, std::string(1000, 'b')); }, 1000},
-      {"rewritten in place and grown", [&] { return writeAt(L"\\a.bin", OPEN_EXISTING, std::string(1500, 'c')); }, 1500},
+      {"rewritten in place and grown", [&] { return writeAt(L"\\a.bin", OPEN_EXISTING, std::string(1500, 'c')); },
+       1500},
       {"truncated", [&] { return writeAt(L"\\a.bin", TRUNCATE_EXISTING, ""); }, 0},
-      {"opened without truncation", [&] { return writeAt(L"\\b.bin", OPEN_ALWAYS, std::string(2500, 'd')) &&
-                                                 writeAt(L"\\b.bin", OPEN_ALWAYS, ""); }, 2500},
+      {"opened without truncation",
+       [&] { return writeAt(L"\\b.bin", OPEN_ALWAYS, std::string(2500, 'd')) && writeAt(L"\\b.bin", OPEN_ALWAYS, ""); },
+       2500},
       {"a folder", [&] { return CeCreateDirectory(L"\\Folder", nullptr) != FALSE; }, 2500},
       {"deleted", [&] { return CeDeleteFile(L"\\b.bin") != FALSE; }, 0},
   };
@@ -251,7 +254,7 @@ TEST_F(EmulatorFiles, FreeSpaceStaysExactThroughOverwritesTruncationsAndDeletes)
 }
 
 TEST_F(EmulatorFiles, BytesGivenBackFitAgainToTheLastByte) {
-  ASSERT_TRUE(PutFile(L"\\Card\\a.bin", std::string(20000, 'a')));  // the volume is full
+  ASSERT_TRUE(PutFile(L"\\Card\\a.bin", std::string(20000, 'a')));     // the volume is full
   HANDLE file = Open(L"\\Card\\a.bin", GENERIC_WRITE, CREATE_ALWAYS);  // gives the 20000 bytes back
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   const std::string bytes(19999, 'b');

@@ -26,8 +26,8 @@ TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"talv-emu-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(counter++);
+  path_ =
+      std::wstring(temp) + L"talv-emu-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
   RemoveTree(path_);
   CreateDirectoryW(path_.c_str(), nullptr);
 }
@@ -104,12 +104,12 @@ void EmulatorTest::WriteIni(const std::string& text) const {
 }
 
 bool EmulatorTest::PutFile(const wchar_t* devicePath, const std::string& content) const {
-  HANDLE file = CeCreateFile(devicePath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CeCreateFile(devicePath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = content.empty() ||
-                  CeWriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  const BOOL ok =
+      content.empty() || CeWriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CeCloseHandle(file);
   return ok;
 }

@@ -18,9 +18,8 @@ using talv::PackageArchiveReader;
 const talv::ArchiveBases kBases{"\\Storage Card\\Talvenia2016_full\\", "\\Documenti\\", "\\Windows\\",
                                 "\\Windows\\Help\\"};
 
-const unsigned char kExample[27] = {0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x05, 0x00, 0x05,
-                                    0x00, 0x03, 0x00, 0x00, 0x00, 0x61, 0x2E, 0x74, 0x78,
-                                    0x74, 0x5B, 0x50, 0x52, 0x47, 0x5D, 0x61, 0x62, 0x63};
+const unsigned char kExample[27] = {0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x05, 0x00, 0x05, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                    0x61, 0x2E, 0x74, 0x78, 0x74, 0x5B, 0x50, 0x52, 0x47, 0x5D, 0x61, 0x62, 0x63};
 
 // Copies the entry's data through the caller's own reads, the way the installation worker does.
 std::string CopyData(FILE* stream, uint32_t size) {
@@ -84,13 +83,17 @@ TEST(PlanEntryTest, Table) {
     const char* path;
   } cases[] = {
       {"Talvenia.exe", "[PRG]", true, {}, "\\Storage Card\\Talvenia2016_full\\Talvenia.exe"},
-      {"rome.map", "[PRG]Maps\\Italy\\", true,
+      {"rome.map",
+       "[PRG]Maps\\Italy\\",
+       true,
        {"\\Storage Card\\Talvenia2016_full\\Maps", "\\Storage Card\\Talvenia2016_full\\Maps\\Italy"},
        "\\Storage Card\\Talvenia2016_full\\Maps\\Italy\\rome.map"},
       {"guide.htm", "[HLP]", true, {}, "\\Windows\\Help\\guide.htm"},
       {"codec.dll", "[WIN]", true, {}, "\\Windows\\codec.dll"},
       {"letter.doc", "[DOC]Letters\\", true, {"\\Documenti\\Letters"}, "\\Documenti\\Letters\\letter.doc"},
-      {"f", "[PRG]A\\B\\C\\", true,
+      {"f",
+       "[PRG]A\\B\\C\\",
+       true,
        {"\\Storage Card\\Talvenia2016_full\\A", "\\Storage Card\\Talvenia2016_full\\A\\B",
         "\\Storage Card\\Talvenia2016_full\\A\\B\\C"},
        "\\Storage Card\\Talvenia2016_full\\A\\B\\C\\f"},
@@ -161,13 +164,12 @@ TEST(ArchiveReaderTest, SoundArchives) {
       {"EntryCount 0", ArchiveHeader(1, 0, 0) + tail, 0, 6},
       {"DataSize 0", ArchiveHeader(0, 1, 1) + EntryBytes("empty", "[PRG]", "") + tail, 1, 6 + 18},
       {"untagged entry with data skipped, reader stays in step",
-       ArchiveHeader(1, 0, 2) + EntryBytes("u", "none", "xyz") + EntryBytes("b", "[WIN]", "12") + tail, 2,
-       6 + 16 + 16},
+       ArchiveHeader(1, 0, 2) + EntryBytes("u", "none", "xyz") + EntryBytes("b", "[WIN]", "12") + tail, 2, 6 + 16 + 16},
       {"longest name and folder",
        ArchiveHeader(1, 0, 1) + EntryBytes(std::string(259, 'n'), "[PRG]" + std::string(254, 'f'), "d") + tail, 1,
        6 + 8 + 518 + 1},
-      {"data over several buffers", ArchiveHeader(1, 0, 1) + EntryBytes("n", "[PRG]", NoiseBytes(40000, 3)) + tail,
-       1, 6 + 14 + 40000},
+      {"data over several buffers", ArchiveHeader(1, 0, 1) + EntryBytes("n", "[PRG]", NoiseBytes(40000, 3)) + tail, 1,
+       6 + 14 + 40000},
   };
   for (bool skip : {false, true}) {
     for (const auto& c : cases) {

@@ -63,8 +63,8 @@ TEST(InflatePackageTest, CodesAndOutput) {
       ASSERT_EQ(fread(&written[0], 1, written.size(), archive.get()), written.size()) << c.what;
     }
     if (c.expectedCode == 0) {
-      EXPECT_TRUE(written == c.expectedArchive) << c.what << ": " << written.size() << " bytes written, "
-                                               << c.expectedArchive.size() << " expected";
+      EXPECT_TRUE(written == c.expectedArchive)
+          << c.what << ": " << written.size() << " bytes written, " << c.expectedArchive.size() << " expected";
     } else {
       EXPECT_EQ(written.compare(0, c.expectedArchive.size(), c.expectedArchive), 0)
           << c.what << ": " << written.size() << " bytes written";

@@ -111,19 +111,27 @@ TEST(TalvpkgExtractTest, RefusesPathsLeavingTheFolder) {
     std::string folder;
     std::string name;
   } cases[] = {
-      {"[PRG]..\\..\\", "escape.txt"}, {"[PRG]", ".."},         {"[PRG]a\\..\\..\\", "x"},
-      {"[PRG]\\abs\\", "x"},          {"[PRG]C:\\Windows\\", "x"}, {"[PRG]", "C:x"},
-      {"[PRG]", "a/../../x"},         {"[PRG]a\\\\b\\", "x"},   {"[DOC]", "/etc/passwd"},
-      {"[PRG]", ""},                  {"[XYZ]", "unknown.txt"}, {"[prg]", "lower.txt"},
-      {"[WIN]", "CON"},               {"[PRG]", std::string("a\0b", 3)},
+      {"[PRG]..\\..\\", "escape.txt"},
+      {"[PRG]", ".."},
+      {"[PRG]a\\..\\..\\", "x"},
+      {"[PRG]\\abs\\", "x"},
+      {"[PRG]C:\\Windows\\", "x"},
+      {"[PRG]", "C:x"},
+      {"[PRG]", "a/../../x"},
+      {"[PRG]a\\\\b\\", "x"},
+      {"[DOC]", "/etc/passwd"},
+      {"[PRG]", ""},
+      {"[XYZ]", "unknown.txt"},
+      {"[prg]", "lower.txt"},
+      {"[WIN]", "CON"},
+      {"[PRG]", std::string("a\0b", 3)},
   };
   for (const auto& c : cases) {
     ScratchDir dir;
     WriteOneEntryPackage(dir / "p.pkg", c.folder, c.name);
     talvpkg::ArchiveSummary summary;
     std::string error;
-    EXPECT_FALSE(talvpkg::ExtractPackage(dir / "p.pkg", dir / "out", &summary, &error))
-        << c.folder << c.name;
+    EXPECT_FALSE(talvpkg::ExtractPackage(dir / "p.pkg", dir / "out", &summary, &error)) << c.folder << c.name;
     EXPECT_NE(error.find("entry 2: "), std::string::npos) << c.folder << c.name << ": got \"" << error << "\"";
     EXPECT_FALSE(fs::exists(dir / "out")) << c.folder << c.name << ": written before refusing";
     EXPECT_EQ(CountItems(dir.path()), 1u) << c.folder << c.name << ": temporary file left behind";

@@ -136,9 +136,11 @@ TEST(TalvpkgListTest, ExtraBytesAreListedWithAWarning) {
     std::vector<std::string> warnings;
   } cases[] = {
       {"sound", Compress(sound), {}},
-      {"bytes after the stream", Compress(sound) + "xyz",
+      {"bytes after the stream",
+       Compress(sound) + "xyz",
        {"3 bytes after the end of the zlib stream, ignored (verify refuses them)"}},
-      {"bytes after the last entry", Compress(sound + "junk"),
+      {"bytes after the last entry",
+       Compress(sound + "junk"),
        {"4 bytes after the last entry at offset 27, ignored (verify refuses them)"}},
   };
   for (const auto& c : cases) {

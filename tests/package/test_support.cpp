@@ -60,11 +60,11 @@ ByteFile::~ByteFile() {
   if (file_ != nullptr) fclose(file_);
 }
 
-std::string Le16(uint16_t value) {
-  return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
+std::string Le16(uint16_t value) { return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
 
-std::string Le32(uint32_t value) { return Le16(static_cast<uint16_t>(value)) + Le16(static_cast<uint16_t>(value >> 16)); }
+std::string Le32(uint32_t value) {
+  return Le16(static_cast<uint16_t>(value)) + Le16(static_cast<uint16_t>(value >> 16));
+}
 
 std::string ArchiveHeader(unsigned char product, unsigned char launcher, uint16_t entryCount) {
   return std::string{static_cast<char>(product), static_cast<char>(launcher), 0, 0} + Le16(entryCount);

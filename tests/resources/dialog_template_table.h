@@ -9,9 +9,9 @@
 namespace resources_test {
 
 enum class RectCheck {
-  Full,        // left, top, width, height as the template gives them
+  Full,          // left, top, width, height as the template gives them
   LeftTopWidth,  // combo boxes: the height in the template is the dropped-down list's
-  LeftTop,     // bitmap statics take the size of their bitmap
+  LeftTop,       // bitmap statics take the size of their bitmap
 };
 
 struct ExpectedControl {

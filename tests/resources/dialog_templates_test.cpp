@@ -74,8 +74,8 @@ SIZE BitmapSize(HBITMAP bitmap) {
 }
 
 SIZE BitmapResourceSize(int bitmapId) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0));
+  HBITMAP bitmap =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0));
   SIZE size = BitmapSize(bitmap);
   if (bitmap) DeleteObject(bitmap);
   return size;
@@ -94,7 +94,7 @@ void CheckTemplateItem(const TemplateItem& item, const ExpectedControl& want, co
         << "text \"" << Narrow(item.title) << "\"\n expected \"" << Narrow(want.text) << "\"";
   }
   EXPECT_EQ(item.style & want.styleMask, want.style) << std::hex << "style 0x" << item.style << " masked 0x"
-                                                    << (item.style & want.styleMask) << ", expected 0x" << want.style;
+                                                     << (item.style & want.styleMask) << ", expected 0x" << want.style;
   EXPECT_EQ(item.exStyle, 0u) << std::hex << "extended style 0x" << item.exStyle;
   EXPECT_EQ(item.x, want.x);
   EXPECT_EQ(item.y, want.y);

@@ -38,10 +38,12 @@ TEST(LicenseDocument, IsAnsiRtfInCourierNewTenPointItalian) {
   struct {
     const char* what;
     const char* text;
-  } const required[] = {
-      {"code page 1252", "\\ansicpg1252"}, {"Courier New", "Courier New;"}, {"10 points", "\\fs20"},
-      {"Italian default language", "\\deflang1040"}, {"Italian language", "\\lang1040"},
-      {"licensor", "Talvenia Software S.r.l."}};
+  } const required[] = {{"code page 1252", "\\ansicpg1252"},
+                        {"Courier New", "Courier New;"},
+                        {"10 points", "\\fs20"},
+                        {"Italian default language", "\\deflang1040"},
+                        {"Italian language", "\\lang1040"},
+                        {"licensor", "Talvenia Software S.r.l."}};
   for (const auto& r : required) EXPECT_NE(rtf.find(r.text), std::string::npos) << r.what;
   // A single font: the table holds \f0 and nothing else.
   EXPECT_EQ(rtf.find("\\f1"), std::string::npos);
@@ -113,8 +115,10 @@ struct BitmapExpectation {
 };
 
 const BitmapExpectation kBitmaps[] = {
-    {IDB_NOT_CONNECTED, "not connected", 192, 48, 24}, {IDB_CONNECTED, "connected", 192, 48, 24},
-    {IDB_STEPS, "step icons", 48, 16, 4},              {IDB_BANNER_TALVENIA, "banner Talvenia", 640, 64, 24},
+    {IDB_NOT_CONNECTED, "not connected", 192, 48, 24},
+    {IDB_CONNECTED, "connected", 192, 48, 24},
+    {IDB_STEPS, "step icons", 48, 16, 4},
+    {IDB_BANNER_TALVENIA, "banner Talvenia", 640, 64, 24},
     {IDB_BANNER_FENDRO, "banner Fendro", 640, 64, 24},
 };
 
@@ -235,8 +239,8 @@ TEST(VersionInformation, ItalianBlockWithTheProjectVersion) {
     WORD language, codePage;
   }* translation = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                             &length));
+  ASSERT_TRUE(
+      VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   ASSERT_GE(length, sizeof(Translation));
   EXPECT_EQ(translation->language, 0x0410);
   EXPECT_EQ(translation->codePage, 1252);

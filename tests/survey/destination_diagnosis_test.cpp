@@ -27,8 +27,8 @@ TEST(DiagnoseDestination, NotesFollowTheirOrderAndAWriteFailureSuppressesTheSpac
     bool ready;
   } cases[] = {
       {"volume with room", 1250, false, 10.0, Passes, "12.50 Mb liberi", "10.00 Mb neccessari", kReady, true},
-      {"main store with room", 300, true, 1.5, Passes, "3.00 Mb liberi", "1.50 Mb neccessari",
-       kNotPermanent + kReady, true},
+      {"main store with room", 300, true, 1.5, Passes, "3.00 Mb liberi", "1.50 Mb neccessari", kNotPermanent + kReady,
+       true},
       {"equal space", 1600, false, 16.0, Passes, "16.00 Mb liberi", "16.00 Mb neccessari", kNoRoom, false},
       {"one hundredth more", 1601, false, 16.0, Passes, "16.01 Mb liberi", "16.00 Mb neccessari", kReady, true},
       {"main store short of room", 300, true, 16.0, Passes, "3.00 Mb liberi", "16.00 Mb neccessari",
@@ -38,12 +38,10 @@ TEST(DiagnoseDestination, NotesFollowTheirOrderAndAWriteFailureSuppressesTheSpac
        kNotPermanent + kWriteFailed, false},
       {"nothing selected", -1, false, 16.0, MustNotRun, "---", "16.00 Mb neccessari", kReadingFailed, false},
       {"negative figure", -50, true, 16.0, MustNotRun, "---", "16.00 Mb neccessari", kReadingFailed, false},
-      {"empty volume, nothing needed", 0, false, 0.0, Passes, "0.00 Mb liberi", "0.00 Mb neccessari", kNoRoom,
-       false},
-      {"largest figure", 2147483647, false, 16.0, Passes, "21474836.47 Mb liberi", "16.00 Mb neccessari", kReady,
-       true},
-      {"required size rounds in the text only", 1000, false, 9.999, Passes, "10.00 Mb liberi",
-       "10.00 Mb neccessari", kReady, true},
+      {"empty volume, nothing needed", 0, false, 0.0, Passes, "0.00 Mb liberi", "0.00 Mb neccessari", kNoRoom, false},
+      {"largest figure", 2147483647, false, 16.0, Passes, "21474836.47 Mb liberi", "16.00 Mb neccessari", kReady, true},
+      {"required size rounds in the text only", 1000, false, 9.999, Passes, "10.00 Mb liberi", "10.00 Mb neccessari",
+       kReady, true},
   };
   for (const auto& c : cases) {
     int calls = 0;
@@ -78,7 +76,8 @@ TEST(FolderLevels, CreatesFromTheTopDown) {
     Levels levels;
   } cases[] = {
       {"\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016",
-       {"\\ROMDisk", "\\ROMDisk\\PROGRAM", "\\ROMDisk\\PROGRAM\\Talvenia", "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016"}},
+       {"\\ROMDisk", "\\ROMDisk\\PROGRAM", "\\ROMDisk\\PROGRAM\\Talvenia",
+        "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016"}},
       {"\\Programmi\\Talvenia2016", {"\\Programmi", "\\Programmi\\Talvenia2016"}},
       {"\\\\A//B\\/C\\", {"\\A", "\\A\\B", "\\A\\B\\C"}},
       {"A/B", {"\\A", "\\A\\B"}},

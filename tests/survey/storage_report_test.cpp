@@ -34,8 +34,8 @@ std::vector<unsigned char> Concat(std::initializer_list<std::vector<unsigned cha
 }
 
 TEST(ParseStorageReport, ReadsEveryWholeRecordInOrder) {
-  const auto report = Concat({Record(u"ROMDisk", 12.5), Record(u"Storage Card", 1000.0, 0x00),
-                              Record(u"Perch\u00E9", 0.019)});
+  const auto report =
+      Concat({Record(u"ROMDisk", 12.5), Record(u"Storage Card", 1000.0, 0x00), Record(u"Perch\u00E9", 0.019)});
   const auto records = talv::ParseStorageReport(report.data(), report.size());
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].name, "ROMDisk");
@@ -120,11 +120,21 @@ TEST(OfferedVolumes, LauncherInstallationsKeepOnlyRomDiskInAnyAsciiCase) {
     bool launcher;
     bool offered;
   } cases[] = {
-      {"ROMDisk", true, true},        {"romdisk", true, true},       {"ROMDISK", true, true},
-      {"ROMDisk2", true, false},      {"ROMDisk ", true, false},     {"Storage Card", true, false},
-      {"ROMDis", true, false},        {"R\xD3MDisk", true, false},   {"ROMDisk2", false, true},
-      {"Storage Card", false, true},  {"Scheda ?", false, true},     {"", false, false},
-      {"", true, false},              {"a\\b", false, false},        {"\\Programmi\\", false, false},
+      {"ROMDisk", true, true},
+      {"romdisk", true, true},
+      {"ROMDISK", true, true},
+      {"ROMDisk2", true, false},
+      {"ROMDisk ", true, false},
+      {"Storage Card", true, false},
+      {"ROMDis", true, false},
+      {"R\xD3MDisk", true, false},
+      {"ROMDisk2", false, true},
+      {"Storage Card", false, true},
+      {"Scheda ?", false, true},
+      {"", false, false},
+      {"", true, false},
+      {"a\\b", false, false},
+      {"\\Programmi\\", false, false},
       {"x/y", false, false},
   };
   for (const auto& c : cases) {
@@ -140,9 +150,9 @@ TEST(UsableVolumeNames, OnlyNamesThatAddressTheirOwnFolder) {
     bool usable;
   } cases[] = {
       {"ROMDisk", true},   {"Storage Card", true}, {"Perch\xE9", true}, {"a.b", true},
-      {"Scheda ?", false}, {"*", false},          {"", false},         {".", false},
-      {"..", false},       {"a:b", false},        {"a\\b", false},     {"a/b", false},
-      {"a\"b", false},     {"<a>", false},        {"a|b", false},      {std::string("a\x01", 2), false},
+      {"Scheda ?", false}, {"*", false},           {"", false},         {".", false},
+      {"..", false},       {"a:b", false},         {"a\\b", false},     {"a/b", false},
+      {"a\"b", false},     {"<a>", false},         {"a|b", false},      {std::string("a\x01", 2), false},
   };
   for (const auto& c : cases) EXPECT_EQ(talv::IsUsableVolumeName(c.name), c.usable) << c.name;
 }

@@ -122,8 +122,7 @@ TEST_F(ConnectionPageTest, NavigationClicksDuringAggiornaDoNotDestroyTheChecking
   ASSERT_TRUE(Click(wizard.PageControl(IDC_REFRESH_CONNECTION)));
   ASSERT_TRUE(WaitUntil([&] { return !ReadConnectionPage(wizard).refreshEnabled; }, 3000));
   // The frame's buttons look usable while the check waits; what they do must not pull the page away.
-  for (int id : {IDC_NEXT, IDC_BACK, IDC_CANCEL_BUTTON})
-    ::PostMessageW(wizard.FrameControl(id), BM_CLICK, 0, 0);
+  for (int id : {IDC_NEXT, IDC_BACK, IDC_CANCEL_BUTTON}) ::PostMessageW(wizard.FrameControl(id), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitForOutcome(wizard)) << wizard.DescribeScreen();
   EXPECT_TRUE(wizard.NoMessageBoxWithin(500)) << "a click during the check reached a handler";
   EXPECT_TRUE(wizard.Running());

@@ -33,7 +33,7 @@ bool ShowsResourceBitmap(HBITMAP shown, int id) {
 }  // namespace
 
 std::string ConnectionView::Describe() const {
-  const char* pictureName = picture == IDB_CONNECTED ? "connected (130)"
+  const char* pictureName = picture == IDB_CONNECTED       ? "connected (130)"
                             : picture == IDB_NOT_CONNECTED ? "not connected (129)"
                                                            : "other or none";
   return std::string("picture ") + pictureName + ", sentence \"" + sentence + "\", \"Aggiorna\" " +
@@ -44,8 +44,10 @@ ConnectionView ReadConnectionPage(const ui_test::WizardSession& wizard) {
   ConnectionView view;
   HWND picture = wizard.PageControl(IDC_CONNECTION_PICTURE);
   HBITMAP shown = reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
-  if (ShowsResourceBitmap(shown, IDB_CONNECTED)) view.picture = IDB_CONNECTED;
-  else if (ShowsResourceBitmap(shown, IDB_NOT_CONNECTED)) view.picture = IDB_NOT_CONNECTED;
+  if (ShowsResourceBitmap(shown, IDB_CONNECTED))
+    view.picture = IDB_CONNECTED;
+  else if (ShowsResourceBitmap(shown, IDB_NOT_CONNECTED))
+    view.picture = IDB_NOT_CONNECTED;
   view.sentence = ui_test::TextOf(wizard.PageControl(IDC_CONNECTION_RESULT));
   view.refreshEnabled = ui_test::IsEnabledWindow(wizard.PageControl(IDC_REFRESH_CONNECTION));
   return view;

@@ -89,9 +89,7 @@ std::string DestinationTest::ProcessesLog() const {
 
 void DestinationTest::PlaceLauncherPackage() { PlacePackage("Talvenia2016.pkg", ArchiveBytes(1, 1, {})); }
 
-bool DestinationTest::StartAtDestination() {
-  return wizard.Start() && ReachStep(kPageDestination);
-}
+bool DestinationTest::StartAtDestination() { return wizard.Start() && ReachStep(kPageDestination); }
 
 std::vector<Entry> DestinationTest::Entries() const {
   std::vector<Entry> entries;

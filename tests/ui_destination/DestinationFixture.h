@@ -62,7 +62,6 @@ class DestinationTest : public ui_test::WizardTest {
   bool WaitForNotesChange() const;
   // The shared state as the current page sees it, reached once the page is idle (null without a page).
   InstallerState* State() const;
-
 };
 
 }  // namespace destination_test

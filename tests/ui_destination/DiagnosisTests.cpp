@@ -114,8 +114,8 @@ TEST_F(DiagnosisTest, LauncherFolderIsCreatedLevelByLevelOnRomDisk) {
   EXPECT_EQ(Notes(), kReady);
   ASSERT_TRUE(wizard.ClickNext());
   ASSERT_TRUE(wizard.WaitForStep(kPageReadyToInstall)) << "showing step " << wizard.Step();
-  for (const char* level : {"\\ROMDisk\\PROGRAM", "\\ROMDisk\\PROGRAM\\Talvenia",
-                            "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016"}) {
+  for (const char* level :
+       {"\\ROMDisk\\PROGRAM", "\\ROMDisk\\PROGRAM\\Talvenia", "\\ROMDisk\\PROGRAM\\Talvenia\\Talvenia2016"}) {
     const DWORD attributes = ::GetFileAttributesW(DevicePath(level).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << level;
   }

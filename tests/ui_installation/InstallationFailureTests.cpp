@@ -40,9 +40,17 @@ TEST_F(InstallationFailureTest, DamagedArchiveIsReportedInsteadOfAPartialInstall
   const std::string sound = ArchiveBytes(1, 1, {{"a.txt", "[PRG]", "aaa"}, {"b.txt", "[PRG]", std::string(100, 'b')}});
   const DamageCase cases[] = {
       // EntryCount says 3 where the archive holds 2.
-      {"entries missing", [](std::string bytes) { bytes[4] = 3; return bytes; }},
+      {"entries missing",
+       [](std::string bytes) {
+         bytes[4] = 3;
+         return bytes;
+       }},
       // The second file's data ends 60 bytes early.
-      {"data cut short", [](std::string bytes) { bytes.resize(bytes.size() - 60); return bytes; }},
+      {"data cut short",
+       [](std::string bytes) {
+         bytes.resize(bytes.size() - 60);
+         return bytes;
+       }},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -63,7 +71,7 @@ TEST_F(InstallationFailureTest, DamagedArchiveIsReportedInsteadOfAPartialInstall
 struct CopyFailureCase {
   const char* label;
   std::function<void(DeviceDescription&)> spoilDevice;  // applied on the ready page, before "Installa"
-  std::string bigName;                         // the entry whose copy fails
+  std::string bigName;                                  // the entry whose copy fails
   const char* message;
 };
 

@@ -23,8 +23,7 @@ bool InstallationTest::ReturnToReadyPage() {
   if (wizard.Step() < kPageDestination && !ReachStep(kPageDestination)) return false;
   if (!wizard.ClickNext()) return false;
   const auto movedOrAsked = [&] {
-    return wizard.Step() == kPageReadyToInstall ||
-           !OpenMessageBoxes(::GetCurrentProcessId(), {wizard.Frame()}).empty();
+    return wizard.Step() == kPageReadyToInstall || !OpenMessageBoxes(::GetCurrentProcessId(), {wizard.Frame()}).empty();
   };
   if (!WaitUntil(movedOrAsked)) return false;
   if (wizard.Step() != kPageReadyToInstall) {
@@ -38,8 +37,7 @@ bool InstallationTest::PressInstall() {
   return TextOf(wizard.FrameControl(IDC_NEXT)) == "Installa" && wizard.ClickNext();
 }
 
-void InstallationTest::ExpectMessageBox(const char* caption, const char* icon, const std::string& text,
-                                        int button) {
+void InstallationTest::ExpectMessageBox(const char* caption, const char* icon, const std::string& text, int button) {
   auto box = wizard.WaitForMessageBox(30000);
   ASSERT_TRUE(box.has_value()) << "no message box; expected: " << text;
   EXPECT_EQ(box->caption, caption) << box->Describe();

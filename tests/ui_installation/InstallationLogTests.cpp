@@ -71,7 +71,6 @@ TEST_F(InstallationLogTest, CompletedInstallationCopiesEveryEntryThenRunsTheFina
   }
 }
 
-
 struct InterruptCase {
   const char* label;
   InstallObserver::HoldPoint hold;  // where the worker stands when the user answers
@@ -83,14 +82,30 @@ struct InterruptCase {
 
 TEST_F(InstallationLogTest, InterruptStopsBeforeTheNextEntryOnly) {
   const InterruptCase cases[] = {
-      {"before the first entry", {PBM_SETRANGE32, 0}, IDYES, InstallInterrupted,
-       "\r\n\r\nInstallazione interrotta", {}},
-      {"during the second entry", {PBM_SETPOS, 1}, IDYES, InstallInterrupted,
-       CopyLines({"a.txt", "b.txt"}) + "\r\n\r\nInstallazione interrotta", {"a.txt", "b.txt"}},
-      {"during the last entry", {PBM_SETPOS, 2}, IDYES, InstallCompleted,
-       CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata", {"a.txt", "b.txt", "c.txt"}},
-      {"answered no", {PBM_SETPOS, 1}, IDNO, InstallCompleted,
-       CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata", {"a.txt", "b.txt", "c.txt"}},
+      {"before the first entry",
+       {PBM_SETRANGE32, 0},
+       IDYES,
+       InstallInterrupted,
+       "\r\n\r\nInstallazione interrotta",
+       {}},
+      {"during the second entry",
+       {PBM_SETPOS, 1},
+       IDYES,
+       InstallInterrupted,
+       CopyLines({"a.txt", "b.txt"}) + "\r\n\r\nInstallazione interrotta",
+       {"a.txt", "b.txt"}},
+      {"during the last entry",
+       {PBM_SETPOS, 2},
+       IDYES,
+       InstallCompleted,
+       CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata",
+       {"a.txt", "b.txt", "c.txt"}},
+      {"answered no",
+       {PBM_SETPOS, 1},
+       IDNO,
+       InstallCompleted,
+       CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata",
+       {"a.txt", "b.txt", "c.txt"}},
   };
   PlacePackage("Talvenia2016_full.pkg",
                ArchiveBytes(1, 1, {{"a.txt", "[PRG]", "a"}, {"b.txt", "[PRG]", "b"}, {"c.txt", "[PRG]", "c"}}));

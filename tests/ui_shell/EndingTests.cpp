@@ -30,8 +30,8 @@ bool SameBitmap(HBITMAP a, HBITMAP b) {
 }
 
 bool BannerIs(const WizardSession& wizard, int bitmapId) {
-  HBITMAP shown = reinterpret_cast<HBITMAP>(
-      ::SendMessageW(wizard.FrameControl(IDC_HEADER), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  HBITMAP shown =
+      reinterpret_cast<HBITMAP>(::SendMessageW(wizard.FrameControl(IDC_HEADER), STM_GETIMAGE, IMAGE_BITMAP, 0));
   HBITMAP expected = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId));
   bool same = SameBitmap(shown, expected);
   ::DeleteObject(expected);

@@ -48,8 +48,8 @@ class NavigationTest : public WizardTest {};
 TEST_F(NavigationTest, ButtonsAndStepListFollowEveryMoveForwardAndBack) {
   ASSERT_TRUE(StartWizard());
   EXPECT_EQ(ListViewItemCount(wizard.FrameControl(IDC_STEPS)), 7);
-  const char* steps[] = {"Benvenuto", "Licenza", "Connessione", "Destinazione", "Riepilogo", "Installazione",
-                         "Fine installazione"};
+  const char* steps[] = {"Benvenuto", "Licenza",       "Connessione",       "Destinazione",
+                         "Riepilogo", "Installazione", "Fine installazione"};
   for (int i = 0; i < 7; ++i) EXPECT_EQ(ListViewItemText(wizard.FrameControl(IDC_STEPS), i), steps[i]);
 
   ExpectButtons(wizard, kButtons[0]);

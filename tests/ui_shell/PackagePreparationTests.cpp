@@ -26,7 +26,7 @@ std::string Compressed(const std::string& archive, const std::wstring& scratch) 
 
 struct PreparationCase {
   const char* label;
-  std::string packageBytes;  // the file beside the program, as it is
+  std::string packageBytes;     // the file beside the program, as it is
   std::string expectedArchive;  // TFInst.pkg while the wizard runs
   const char* requiredText;
   const char* cancelQuestion;

@@ -76,8 +76,9 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
     HGDIOBJ old = ::SelectObject(memory, dib);
     ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     ::GdiFlush();
-    std::vector<unsigned char> pixels(static_cast<const unsigned char*>(bits),
-                                      static_cast<const unsigned char*>(bits) + static_cast<size_t>(width) * height * 4);
+    std::vector<unsigned char> pixels(
+        static_cast<const unsigned char*>(bits),
+        static_cast<const unsigned char*>(bits) + static_cast<size_t>(width) * height * 4);
     ::SelectObject(memory, old);
     ok = WritePng(path, width, height, pixels);
     ::DeleteObject(dib);

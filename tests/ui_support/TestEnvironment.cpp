@@ -122,7 +122,8 @@ bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld) 
   // The special folders exist on a real handheld; each is one level below the root or below \Windows.
   for (const std::string* special : {&handheld.programFiles, &handheld.personal, &handheld.desktop, &handheld.startup})
     if (!special->empty()) ::CreateDirectoryW((root + Widen(*special)).c_str(), nullptr);
-  for (const VolumeDescription& v : handheld.volumes) ::CreateDirectoryW((root + L"\\" + Widen(v.name)).c_str(), nullptr);
+  for (const VolumeDescription& v : handheld.volumes)
+    ::CreateDirectoryW((root + L"\\" + Widen(v.name)).c_str(), nullptr);
   for (const VolumeDescription& v : handheld.volumes)
     if (v.name == "ROMDisk2") ::CreateDirectoryW((root + L"\\ROMDisk2\\INI").c_str(), nullptr);
   return true;
@@ -153,9 +154,8 @@ std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
 bool WritePackage(const std::wstring& path, const std::string& archiveBytes) {
   uLongf size = compressBound(static_cast<uLong>(archiveBytes.size()));
   std::string compressed(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size,
-                reinterpret_cast<const Bytef*>(archiveBytes.data()), static_cast<uLong>(archiveBytes.size()),
-                Z_BEST_COMPRESSION) != Z_OK)
+  if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, reinterpret_cast<const Bytef*>(archiveBytes.data()),
+                static_cast<uLong>(archiveBytes.size()), Z_BEST_COMPRESSION) != Z_OK)
     return false;
   compressed.resize(size);
   return WriteWholeFile(path, compressed);

@@ -44,13 +44,12 @@ struct DeviceDescription {
   std::string personal = "\\Documenti";
   std::string desktop = "\\Windows\\Desktop";
   std::string startup = "\\Windows\\Avvio";
-  std::string failAfterBytes;  // empty: never
-  bool runPrograms = true;     // false: programs started on the handheld are only recorded
+  std::string failAfterBytes;       // empty: never
+  bool runPrograms = true;          // false: programs started on the handheld are only recorded
   uint64_t linkBytesPerSecond = 0;  // 0: no limit
   uint64_t callLatencyUs = 0;
-  std::vector<VolumeDescription> volumes = {{"ROMDisk", 64ull << 20, false},
-                                     {"ROMDisk2", 16ull << 20, false},
-                                     {"Storage Card", 1ull << 30, false}};
+  std::vector<VolumeDescription> volumes = {
+      {"ROMDisk", 64ull << 20, false}, {"ROMDisk2", 16ull << 20, false}, {"Storage Card", 1ull << 30, false}};
 };
 
 // Writes device.ini and the root folder (with \Windows and \ROMDisk2\INI) into folder.

@@ -21,10 +21,10 @@ std::string IconName(HICON icon) {
     LPCWSTR id;
     const char* name;
   };
-  const Known known[] = {{MAKEINTRESOURCEW(32514), "question"},     // IDI_QUESTION
-                         {MAKEINTRESOURCEW(32515), "exclamation"},  // IDI_EXCLAMATION
-                         {MAKEINTRESOURCEW(32513), "error"},        // IDI_HAND
-                         {MAKEINTRESOURCEW(32516), "information"}}; // IDI_ASTERISK
+  const Known known[] = {{MAKEINTRESOURCEW(32514), "question"},      // IDI_QUESTION
+                         {MAKEINTRESOURCEW(32515), "exclamation"},   // IDI_EXCLAMATION
+                         {MAKEINTRESOURCEW(32513), "error"},         // IDI_HAND
+                         {MAKEINTRESOURCEW(32516), "information"}};  // IDI_ASTERISK
   for (const Known& k : known)
     if (::LoadIconW(nullptr, k.id) == icon) return k.name;
   return "other";
@@ -132,8 +132,7 @@ std::vector<MessageBoxSeen> OpenMessageBoxes(DWORD processId, const std::vector<
   return boxes;
 }
 
-std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, const std::vector<HWND>& exclude,
-                                                DWORD timeoutMs) {
+std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, const std::vector<HWND>& exclude, DWORD timeoutMs) {
   std::optional<MessageBoxSeen> seen;
   WaitUntil(
       [&] {
@@ -163,7 +162,8 @@ int ListViewItemImage(HWND listView, int item) {
   lv.iItem = item;
   DWORD_PTR ok = 0;
   if (!::SendMessageTimeoutW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv), SMTO_NORMAL, kAnswerTimeoutMs,
-                             &ok) || !ok)
+                             &ok) ||
+      !ok)
     return -1;
   return lv.iImage;
 }
@@ -181,8 +181,8 @@ std::string ListViewItemText(HWND listView, int item) {
   lv.pszText = buffer;
   lv.cchTextMax = 256;
   DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(listView, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv), SMTO_NORMAL,
-                        kAnswerTimeoutMs, &length);
+  ::SendMessageTimeoutW(listView, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lv), SMTO_NORMAL, kAnswerTimeoutMs,
+                        &length);
   return Latin1(buffer);
 }
 

@@ -27,7 +27,7 @@ struct MessageBoxSeen {
   HWND window = nullptr;
   std::string caption;
   std::string text;
-  std::string icon;  // "question", "exclamation", "error", "information" or "none"
+  std::string icon;          // "question", "exclamation", "error", "information" or "none"
   std::vector<int> buttons;  // IDOK, IDYES, IDNO, ... in the box
   std::string Describe() const;
 };

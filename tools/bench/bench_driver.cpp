@@ -172,8 +172,7 @@ class Run {
     CreateDirectoryW(temp.c_str(), nullptr);
     m_program = app + L"\\TalveniaInstaller.exe";
     m_ok = CopyFileW(g_installer.c_str(), m_program.c_str(), FALSE) &&
-           CopyFileW(package.c_str(), (app + L"\\" + package.substr(package.find_last_of(L'\\') + 1)).c_str(),
-                     FALSE) &&
+           CopyFileW(package.c_str(), (app + L"\\" + package.substr(package.find_last_of(L'\\') + 1)).c_str(), FALSE) &&
            ui_test::WriteDevice(m_scratch.Path() + L"\\device", device);
     m_temp = temp;
   }
@@ -301,7 +300,9 @@ void Row(const std::string& measure, const std::string& installer, const std::st
   }
   g_allMet = g_allMet && met;
   printf("| %s | %s | %s | %.2f | %s | %s |\n", measure.c_str(), installer.c_str(), reference.c_str(), ratio, goal,
-         comparison == nullptr ? "-" : met ? "yes" : "**no**");
+         comparison == nullptr ? "-"
+         : met                 ? "yes"
+                               : "**no**");
   fflush(stdout);
 }
 
@@ -338,7 +339,8 @@ void StartUpRows(const std::wstring& mixed64, const std::wstring& mixed512) {
     const std::wstring folder = g_work + L"\\reference";
     ui_test::RemoveTree(folder);
     CreateDirectoryW(folder.c_str(), nullptr);
-    const double copyInflate = BestOf3([&] { return Reference(L"copyinflate " + Quoted(package) + L" " + Quoted(folder)); });
+    const double copyInflate =
+        BestOf3([&] { return Reference(L"copyinflate " + Quoted(package) + L" " + Quoted(folder)); });
     const double inflateOnly =
         BestOf3([&] { return Reference(L"inflate " + Quoted(package) + L" " + Quoted(folder + L"\\only.pkg")); });
     ui_test::RemoveTree(folder);
@@ -388,8 +390,8 @@ void ScaleRows() {
   Row("scale: 16,000 entries of 1 KiB vs 1,000", reference, text, large / small, "<=", 1.20);
   const double all = PerEntryMs(65535);
   snprintf(text, sizeof text, "%.1f s, %.2f ms per entry", all * 65535 / 1000, all);
-  Row("65,535 entries of 1 KiB, end to end, vs 1,000 (per entry)", text, Seconds(small * 1000), all / small, "<=",
-      1.20);
+  Row("65,535 entries of 1 KiB, end to end, vs 1,000 (per entry)", text, Seconds(small * 1000), all / small,
+      "<=", 1.20);
 }
 
 void MemoryRow(const std::wstring& mixed64, const std::wstring& mixed512) {
@@ -452,8 +454,8 @@ void LinkRow(const std::string& label, const std::wstring& package, int runs) {
     if (ms >= 0 && (copying < 0 || ms < copying)) copying = ms;
   }
   char text[96];
-  snprintf(text, sizeof text, "%s (%llu calls, %.1f MB)", Seconds(limit).c_str(), static_cast<unsigned long long>(calls),
-           bytes / 1e6);
+  snprintf(text, sizeof text, "%s (%llu calls, %.1f MB)", Seconds(limit).c_str(),
+           static_cast<unsigned long long>(calls), bytes / 1e6);
   Row("install of " + label + " over a 1 MB/s, 2 ms link vs its limit" + (runs > 1 ? " (best of 3)" : ""),
       Seconds(copying), text, limit / copying, ">=", 0.90);
 }
@@ -462,7 +464,8 @@ void LinkRow(const std::string& label, const std::wstring& package, int runs) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5 && argc != 6) {
-    fprintf(stderr, "usage: bench_driver <TalveniaInstaller.exe> <bench_reference.exe> <work folder> <sample.pkg> [groups]\n");
+    fprintf(stderr,
+            "usage: bench_driver <TalveniaInstaller.exe> <bench_reference.exe> <work folder> <sample.pkg> [groups]\n");
     return 2;
   }
   g_installer = argv[1];

@@ -98,10 +98,11 @@ bool CopyEntries(const wchar_t* archivePath, const std::wstring& folder) {
       continue;
     }
     for (const std::string& level : plan.folderLevels)
-      if (made.insert(level).second) CreateDirectoryW((folder + std::wstring(level.begin(), level.end())).c_str(), nullptr);
+      if (made.insert(level).second)
+        CreateDirectoryW((folder + std::wstring(level.begin(), level.end())).c_str(), nullptr);
     const std::wstring path = folder + std::wstring(plan.devicePath.begin(), plan.devicePath.end());
-    base::UniqueKernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
     for (uint32_t left = entry.dataSize; left > 0;) {
       const uint32_t chunk = left < sizeof buffer ? left : static_cast<uint32_t>(sizeof buffer);

@@ -4,8 +4,8 @@
 
 namespace talvpkg {
 
-bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry,
-                  ArchiveSummary* summary, std::string* defect, uint64_t* bytesAfterLastEntry) {
+bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry, ArchiveSummary* summary,
+                  std::string* defect, uint64_t* bytesAfterLastEntry) {
   talv::PackageArchiveReader reader(stream);
   if (!reader.ReadHeader()) {
     *defect = reader.Error();
@@ -25,14 +25,13 @@ bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisito
       return false;
     }
     if (talv::TagCode(entry.folder).empty() && entry.dataSize != 0) {
-      *defect = "entry " + std::to_string(i + 1) + ": untagged entry with data at offset " +
-                std::to_string(entryOffset);
+      *defect =
+          "entry " + std::to_string(i + 1) + ": untagged entry with data at offset " + std::to_string(entryOffset);
       return false;
     }
     VisitResult result = onEntry ? onEntry(entry, stream, defect) : VisitResult::kSkip;
     if (result == VisitResult::kStop) return false;
-    const bool consumed =
-        result == VisitResult::kConsumed ? reader.DataConsumed(entry) : reader.SkipData(entry);
+    const bool consumed = result == VisitResult::kConsumed ? reader.DataConsumed(entry) : reader.SkipData(entry);
     if (!consumed) {
       *defect = reader.Error();
       return false;

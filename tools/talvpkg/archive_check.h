@@ -30,7 +30,7 @@ using HeaderVisitor = std::function<void(const ArchiveSummary& summary)>;
 
 // False with the first defect and its offset. Bytes after the last entry are a defect unless
 // `bytesAfterLastEntry` is given: it then receives their number, as the installer never reads them.
-bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry,
-                  ArchiveSummary* summary, std::string* defect, uint64_t* bytesAfterLastEntry = nullptr);
+bool CheckArchive(FILE* stream, const HeaderVisitor& onHeader, const EntryVisitor& onEntry, ArchiveSummary* summary,
+                  std::string* defect, uint64_t* bytesAfterLastEntry = nullptr);
 
 }  // namespace talvpkg

@@ -26,8 +26,7 @@ TempFile::~TempFile() {
 
 bool TempFile::Create(const fs::path& folder, std::string* error) {
   std::random_device device;
-  std::mt19937_64 random(device() ^ static_cast<uint64_t>(
-                                        std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::mt19937_64 random(device() ^ static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 16; ++attempt) {
     const fs::path candidate = folder / (".talvpkg-" + std::to_string(random() % 1000000000000ull) + ".tmp");
     std::error_code ec;

@@ -17,7 +17,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 std::string LauncherCutProblem(const std::string& stem) {
   const size_t at = stem.find("20");
   if (at == std::string::npos)
-    return "a launcher package's name needs a year (\"20\" and two digits); without one the folder is the product's name";
+    return "a launcher package's name needs a year (\"20\" and two digits); without one the folder is the product's "
+           "name";
   if (at > 0 && IsDigit(stem[at - 1]))
     return "the first \"20\" of the name is inside another number, and the folder is cut there";
   if (at + 4 > stem.size() || !IsDigit(stem[at + 2]) || !IsDigit(stem[at + 3]))
@@ -48,7 +49,8 @@ InstallFolder CheckInstallFolder(const std::string& packageFileName, bool produc
   } else if (launcher) {
     result.problem = LauncherCutProblem(stem);
     if (result.problem.empty() && productA && result.folder != kLauncherFolderOfTalvenia)
-      result.problem = std::string("the launcher entry that the device agent writes starts ") + kLauncherFolderOfTalvenia +
+      result.problem = std::string("the launcher entry that the device agent writes starts ") +
+                       kLauncherFolderOfTalvenia +
                        "\\Talvenia.exe, so a launcher package of Talvenia must install there";
   }
   return result;

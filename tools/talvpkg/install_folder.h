@@ -7,7 +7,8 @@
 namespace talvpkg {
 
 struct InstallFolder {
-  std::string folder;   // as the installer derives it, UTF-8, without trailing backslash: "PROGRAM\Talvenia\Talvenia2016"
+  std::string
+      folder;  // as the installer derives it, UTF-8, without trailing backslash: "PROGRAM\Talvenia\Talvenia2016"
   std::string problem;  // why the name would surprise its vendor; empty when it would not
 };
 

@@ -126,7 +126,8 @@ int List(const std::vector<std::string>& args) {
   std::vector<std::string> warnings;
   const bool listed = talvpkg::ListPackage(fs::u8path(args[0]), stdout, &defect, &warnings);
   fflush(stdout);
-  for (const std::string& warning : warnings) fprintf(stderr, "talvpkg: warning: %s: %s\n", args[0].c_str(), warning.c_str());
+  for (const std::string& warning : warnings)
+    fprintf(stderr, "talvpkg: warning: %s: %s\n", args[0].c_str(), warning.c_str());
   return listed ? 0 : Fail(args[0] + ": " + defect);
 }
 
@@ -135,10 +136,9 @@ int Verify(const std::vector<std::string>& args) {
   ArchiveSummary summary;
   std::string defect;
   if (!talvpkg::VerifyPackage(fs::u8path(args[0]), &summary, &defect)) return Fail(args[0] + ": " + defect);
-  printf("%s: sound; %s, launcher %u, %u entries, %llu bytes of data, %llu bytes decompressed\n",
-         args[0].c_str(), summary.productFlag != 0 ? "talvenia" : "fendro", summary.launcherFlag,
-         summary.entryCount, static_cast<unsigned long long>(summary.dataBytes),
-         static_cast<unsigned long long>(summary.archiveBytes));
+  printf("%s: sound; %s, launcher %u, %u entries, %llu bytes of data, %llu bytes decompressed\n", args[0].c_str(),
+         summary.productFlag != 0 ? "talvenia" : "fendro", summary.launcherFlag, summary.entryCount,
+         static_cast<unsigned long long>(summary.dataBytes), static_cast<unsigned long long>(summary.archiveBytes));
   return 0;
 }
 
@@ -208,9 +208,11 @@ int main(int argc, char** argv) {
     int (*run)(const std::vector<std::string>&);
     const char* help;
   };
-  static const Command kCommands[] = {
-      {"build", Build, kBuildHelp}, {"list", List, kListHelp},
-      {"verify", Verify, kVerifyHelp}, {"extract", Extract, kExtractHelp}, {"folder", Folder, kFolderHelp}};
+  static const Command kCommands[] = {{"build", Build, kBuildHelp},
+                                      {"list", List, kListHelp},
+                                      {"verify", Verify, kVerifyHelp},
+                                      {"extract", Extract, kExtractHelp},
+                                      {"folder", Folder, kFolderHelp}};
   for (const Command& c : kCommands) {
     if (command != c.name) continue;
     if (WantsHelp(args)) {

@@ -95,22 +95,22 @@ bool ListPackage(const fs::path& package, FILE* out, std::string* defect, std::v
   if (!Decompress(package, fs::temp_directory_path(), &archive, defect, &afterStream)) return false;
   ArchiveSummary summary;
   const auto onHeader = [out](const ArchiveSummary& header) {
-    fprintf(out, "product: %s (%u)\nlauncher: %u\nentries: %u\n",
-            header.productFlag != 0 ? "talvenia" : "fendro", header.productFlag, header.launcherFlag,
-            header.entryCount);
+    fprintf(out, "product: %s (%u)\nlauncher: %u\nentries: %u\n", header.productFlag != 0 ? "talvenia" : "fendro",
+            header.productFlag, header.launcherFlag, header.entryCount);
   };
   const auto onEntry = [out](const talv::ArchiveEntry& entry, FILE*, std::string*) {
     const std::string tag = talv::TagCode(entry.folder);
     const std::string relative = tag.empty() ? entry.folder : entry.folder.substr(talv::kTagLength);
-    fprintf(out, "%s\t%s\t%s\t%u\n", tag.empty() ? "-" : Latin1ToUtf8(tag).c_str(),
-            Latin1ToUtf8(relative).c_str(), Latin1ToUtf8(entry.name).c_str(), entry.dataSize);
+    fprintf(out, "%s\t%s\t%s\t%u\n", tag.empty() ? "-" : Latin1ToUtf8(tag).c_str(), Latin1ToUtf8(relative).c_str(),
+            Latin1ToUtf8(entry.name).c_str(), entry.dataSize);
     return VisitResult::kSkip;
   };
   uint64_t afterEntries = 0;
   if (!CheckArchive(archive.get(), onHeader, onEntry, &summary, defect, &afterEntries)) return false;
   if (warnings != nullptr) {
     if (afterStream > 0)
-      warnings->push_back(std::to_string(afterStream) + " bytes after the end of the zlib stream, ignored (verify refuses them)");
+      warnings->push_back(std::to_string(afterStream) +
+                          " bytes after the end of the zlib stream, ignored (verify refuses them)");
     if (afterEntries > 0)
       warnings->push_back(std::to_string(afterEntries) + " bytes after the last entry at offset " +
                           std::to_string(summary.archiveBytes) + ", ignored (verify refuses them)");

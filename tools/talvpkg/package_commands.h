@@ -23,7 +23,7 @@ bool ListPackage(const std::filesystem::path& package, FILE* out, std::string* d
 // Writes every tagged entry to dir/TAG/folder/name. The whole package is checked before anything is
 // written: a damaged package, an unknown tag or a name that would leave `dir` or that the host cannot
 // hold is refused with nothing written. Untagged entries are skipped, as the installer does.
-bool ExtractPackage(const std::filesystem::path& package, const std::filesystem::path& dir,
-                    ArchiveSummary* summary, std::string* error);
+bool ExtractPackage(const std::filesystem::path& package, const std::filesystem::path& dir, ArchiveSummary* summary,
+                    std::string* error);
 
 }  // namespace talvpkg

@@ -26,8 +26,7 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     const fs::path& path = it->path();
     std::string name, problem;
-    if (!ComponentToArchive(path.filename(), &name, &problem) ||
-        !(problem = ComponentProblem(name)).empty()) {
+    if (!ComponentToArchive(path.filename(), &name, &problem) || !(problem = ComponentProblem(name)).empty()) {
       *error = path.u8string() + ": the name holds " + problem;
       return false;
     }

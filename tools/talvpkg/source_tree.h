@@ -15,14 +15,14 @@ struct SourceFile {
   std::string folder;          // archive Folder: tag and relative folder, e.g. "[PRG]Maps\Italy\"
   std::string name;            // archive Name
   uint64_t size = 0;
-  int tagIndex = 0;            // position of the tag in kKnownTags, the first sort key
+  int tagIndex = 0;  // position of the tag in kKnownTags, the first sort key
 };
 
 // Collects every file below the tag folders of `sourceDir`, sorted by tag, folder and name (archive
 // bytes). False, with `error` naming the culprit, for anything a package cannot hold: an unknown
 // top-level folder or a file at top level, names the handheld cannot store, text over 259 bytes, files
 // of 4 GiB or more, more than `maxEntries` files (65,535, the most an archive can count).
-bool CollectSourceFiles(const std::filesystem::path& sourceDir, std::vector<SourceFile>* files,
-                        std::string* error, size_t maxEntries = talv::kMaxEntryCount);
+bool CollectSourceFiles(const std::filesystem::path& sourceDir, std::vector<SourceFile>* files, std::string* error,
+                        size_t maxEntries = talv::kMaxEntryCount);
 
 }  // namespace talvpkg

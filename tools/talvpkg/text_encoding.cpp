@@ -76,8 +76,8 @@ std::string ComponentProblem(const std::string& latin1) {
   for (const char* reserved : kReserved) {
     if (stem == reserved) return "the reserved device name " + stem;
   }
-  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-      stem[3] >= '1' && stem[3] <= '9') {
+  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
+      stem[3] <= '9') {
     return "the reserved device name " + stem;
   }
   return std::string();
