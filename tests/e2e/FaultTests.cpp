@@ -113,6 +113,12 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
   void Start() { ASSERT_TRUE(installer.Start(program, temp, device)) << "the wizard did not show"; }
   void WalkTo(int step) { ASSERT_TRUE(installer.WalkTo(step)) << "stuck at step " << installer.Step(); }
   void PressInstall() { ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT))); }
+  // Starts the program, walks to the ready page and presses "Installa".
+  void StartAndInstall() {
+    Start();
+    if (!HasFatalFailure()) WalkTo(kPageReadyToInstall);
+    if (!HasFatalFailure()) PressInstall();
+  }
   void ExpectBox(const std::string& text, const char* caption, int button = IDOK) {
     const std::optional<MessageBoxSeen> box = installer.WaitForMessageBox(120000);
     ASSERT_TRUE(box.has_value()) << "no message box; step " << installer.Step();
@@ -221,9 +227,7 @@ const FaultRow kRows[] = {
        ASSERT_EQ(stream.size(), 16385u);
        stream[2 + 5 + 24 + 100] ^= 0x01;  // one byte of a.bin's data
        ASSERT_TRUE(WriteWholeFile(t.AppFile(kPackageName), stream));
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.ExpectBox("Pacchetto di installazione danneggiato.\nImpossibile installare!", "Errore");
        t.BackAtDestinationThenClose();
      }},
@@ -235,9 +239,7 @@ const FaultRow kRows[] = {
        const std::string archive = ArchiveBytes(1, 0, t.entries);
        ASSERT_TRUE(WriteWholeFile(t.temp + L"TFInst.pkg", archive));
        ASSERT_TRUE(WritePackage(t.temp + L"TFInst.zip", archive));
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.ExpectBox("Pacchetto di installazione mancante.\nImpossibile installare!", "Errore");
        t.BackAtDestinationThenClose();
      }},
@@ -258,9 +260,7 @@ const FaultRow kRows[] = {
        t.Prepare();
        t.PlacePackage(NumberedEntries(3000));
        t.entriesInstalled = 3000;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        // The announcement comes before the report: the page still stands as the install left it.
        ASSERT_TRUE(WaitUntil([&] { return t.installer.WaitForMessageBox(0).has_value(); }, 120000));
        std::string expected;
@@ -279,18 +279,14 @@ const FaultRow kRows[] = {
        t.Prepare(L"\u0141ukasz\\temp");  // a user named Łukasz on an Italian PC
        t.PlacePackage(NumberedEntries(5));
        t.entriesInstalled = 5;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.AnnounceAndFinish();
      }},
     {"NextSentDuringTheCopyLeavesNothing",
      [](FaultTest& t) {
        SlowCopyOf(t, 40);
        t.entriesInstalled = 40;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.WaitUntilCopying();
        HWND next = t.installer.FrameControl(IDC_NEXT);
        ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED),
@@ -333,9 +329,7 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        SlowCopyOf(t, 40);
        t.entriesInstalled = 40;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.WaitUntilCopying();
        LRESULT answer = -1;
        ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
@@ -351,9 +345,7 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        SlowCopyOf(t, 40);
        t.entriesInstalled = FaultTest::kSomeFirstEntries;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.WaitUntilCopying();
        const DWORD uiThread = ::GetWindowThreadProcessId(t.installer.Frame(), nullptr);
        ASSERT_TRUE(::PostThreadMessageW(uiThread, WM_QUIT, 0, 0));
@@ -366,9 +358,7 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        SlowCopyOf(t, 40);
        t.entriesInstalled = 40;
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        ASSERT_TRUE(WaitUntil([&] { return t.Log().find("Copia di e5.dat") != std::string::npos; }, 30000));
        t.installer.Kill();
        t.handheld.callLatencyUs = 0;
@@ -416,9 +406,7 @@ const FaultRow kRows[] = {
            {{std::string(226, 'a') + ".txt", "[PRG]", "fits"}, {std::string(227, 'b') + ".txt", "[PRG]", "no"}});
        t.entriesInstalled = 1;
        ASSERT_EQ(std::string(kInstallFolder).size() + t.entries[0].name.size(), 259u);
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.PressInstall();
+       t.StartAndInstall();
        t.ExpectBox("Percorso del file troppo lungo per il palmare", "Errore");
        t.BackAtDestinationThenClose();
      }},
