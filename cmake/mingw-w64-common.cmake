@@ -10,3 +10,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Tests and tools run through Wine (scripts/wine-run.sh); scripts/env.sh prepares the prefix.
 find_program(TALV_WINE wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Line tables and function names are what a crash under Wine needs; full debug information would double the
+# build's time for nothing more.
+set(CMAKE_C_FLAGS_RELWITHDEBINFO_INIT "-O2 -g1 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO_INIT "-O2 -g1 -DNDEBUG")
