@@ -12,6 +12,7 @@ const char* const kStepTexts[kPageCount] = {
 };
 constexpr int kImageStepAhead = 1;
 constexpr int kImageStepReached = 2;
+constexpr DWORD kAgentEndWaitMs = 3000;  // how long "Fine" and Cancel wait for the agent to end
 
 // A function that not every Windows has, or null.
 template <typename Function>
@@ -240,7 +241,11 @@ void CDlgWizardInstaller::UpdateStepList() {
     m_lstSteps.SetItemImage(i, i <= m_nCurrentPage ? kImageStepReached : kImageStepAhead);
 }
 
-void CDlgWizardInstaller::DeleteDeviceAgent() { talv::DeleteDeviceFile(kDeviceAgentPath); }
+void CDlgWizardInstaller::DeleteDeviceAgent() {
+  // The agent of the last survey may still be ending on the handheld; the wizard is closing, so a short wait is
+  // better than leaving it behind.
+  talv::DeleteDeviceProgram(kDeviceAgentPath, kAgentEndWaitMs);
+}
 
 void CDlgWizardInstaller::BlockSessionEnd(bool block) {
   if (block == m_bSessionEndBlocked) return;

@@ -99,6 +99,20 @@ void DeleteDeviceFile(const std::string& devicePath) {
   if (DevicePathToWide(devicePath.c_str(), path)) CeDeleteFile(path);
 }
 
+bool DeleteDeviceProgram(const std::string& devicePath, DWORD waitMs) {
+  constexpr DWORD kPauseMs = 50;
+  wchar_t path[kDevicePathUnits];
+  if (!DevicePathToWide(devicePath.c_str(), path)) return false;
+  for (DWORD waited = 0;; waited += kPauseMs) {
+    if (CeDeleteFile(path)) return true;
+    const DWORD error = CeGetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!inUse || waited >= waitMs) return false;
+    ::Sleep(kPauseMs);
+  }
+}
+
 bool CreateDeviceFolder(const std::string& folder) {
   wchar_t path[kDevicePathUnits];
   if (!DevicePathToWide(folder.c_str(), path)) return false;

@@ -47,6 +47,11 @@ uint32_t CopyFileToDevice(FILE* source, uint32_t byteCount, const std::string& d
 
 void DeleteDeviceFile(const std::string& devicePath);
 
+// Deletes a program file that may still be running: a program that has just written its last output can take
+// a moment more to end, and until it has, its file cannot be deleted. Tries again while the device says the
+// file is in use, for up to waitMs; true when the file is gone (or was never there).
+bool DeleteDeviceProgram(const std::string& devicePath, DWORD waitMs);
+
 // Creates one folder level; true when the folder is there afterwards (created now or already existing).
 bool CreateDeviceFolder(const std::string& folder);
 
