@@ -353,42 +353,59 @@ void StartUpRows(const std::wstring& mixed64, const std::wstring& mixed512) {
 }
 
 // Installa to the announcement against the plain 4 KiB copy of the same entries (throughput ratio).
+constexpr int kThroughputRuns = 3;
+
+// The shorter of two times in ms, where -1 is no time.
+double Best(double a, double b) {
+  if (a < 0) return b;
+  return b >= 0 && b < a ? b : a;
+}
+
 void ThroughputRow(const std::string& label, const std::vector<Entry>& entries) {
   const std::wstring package = g_work + L"\\throughput.pkg", archive = g_work + L"\\throughput.archive";
   if (!WritePackage(package, entries, false, archive)) return;
-  Run run(package, FastHandheld());
-  run.Start();
-  const double installer = run.Install();
-  run.Finish();
-  const std::wstring folder = g_work + L"\\copy";
-  ui_test::RemoveTree(folder);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  double copy = -1;
-  Reference(L"copy " + Quoted(archive) + L" " + Quoted(folder), &copy);
-  ui_test::RemoveTree(folder);
+  // The disk of a virtual machine has its moments: the best of a few runs of each, taken in turns.
+  double installer = -1, copy = -1;
+  for (int i = 0; i < kThroughputRuns; ++i) {
+    Run run(package, FastHandheld());
+    run.Start();
+    installer = Best(installer, run.Install());
+    run.Finish();
+    const std::wstring folder = g_work + L"\\copy";
+    ui_test::RemoveTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    double ms = -1;
+    Reference(L"copy " + Quoted(archive) + L" " + Quoted(folder), &ms);
+    copy = Best(copy, ms);
+    ui_test::RemoveTree(folder);
+  }
   DeleteFileW(archive.c_str());
-  Row("install " + label + " vs a plain 4 KiB copy (throughput ratio)", Seconds(installer), Seconds(copy),
-      copy / installer, ">=", 0.70);
+  Row("install " + label + " vs a plain 4 KiB copy (throughput ratio, best of " + std::to_string(kThroughputRuns) + ")",
+      Seconds(installer), Seconds(copy), copy / installer, ">=", 0.70);
 }
 
-double PerEntryMs(int count) {
+// The best of runs installs of count entries of 1 KiB, in ms per entry.
+double PerEntryMs(int count, int runs) {
   const std::wstring package = g_work + L"\\scale.pkg";
   if (!WritePackage(package, Files(count, 1024), false)) return -1;
-  Run run(package, FastHandheld());
-  run.Start();
-  const double ms = run.Install();
-  run.Finish();
-  return ms < 0 ? -1 : ms / count;
+  double best = -1;
+  for (int i = 0; i < runs; ++i) {
+    Run run(package, FastHandheld());
+    run.Start();
+    best = Best(best, run.Install());
+    run.Finish();
+  }
+  return best < 0 ? -1 : best / count;
 }
 
 void ScaleRows() {
   char text[64];
-  const double small = PerEntryMs(1000), large = PerEntryMs(16000);
+  const double small = PerEntryMs(1000, 3), large = PerEntryMs(16000, 2);
   snprintf(text, sizeof text, "%.2f ms per entry", large);
   std::string reference = text;
   snprintf(text, sizeof text, "%.2f ms per entry", small);
-  Row("scale: 16,000 entries of 1 KiB vs 1,000", reference, text, large / small, "<=", 1.20);
-  const double all = PerEntryMs(65535);
+  Row("scale: 16,000 entries of 1 KiB vs 1,000 (best of 2 and of 3)", reference, text, large / small, "<=", 1.20);
+  const double all = PerEntryMs(65535, 1);
   snprintf(text, sizeof text, "%.1f s, %.2f ms per entry", all * 65535 / 1000, all);
   Row("65,535 entries of 1 KiB, end to end, vs 1,000 (per entry)", text, Seconds(small * 1000), all / small,
       "<=", 1.20);
@@ -451,12 +468,13 @@ void LinkRow(const std::string& label, const std::wstring& package, int runs) {
     double ms = -1;
     run.Install(&ms);
     run.Finish();
-    if (ms >= 0 && (copying < 0 || ms < copying)) copying = ms;
+    copying = Best(copying, ms);
   }
   char text[96];
   snprintf(text, sizeof text, "%s (%llu calls, %.1f MB)", Seconds(limit).c_str(),
            static_cast<unsigned long long>(calls), bytes / 1e6);
-  Row("install of " + label + " over a 1 MB/s, 2 ms link vs its limit" + (runs > 1 ? " (best of 3)" : ""),
+  Row("install of " + label + " over a 1 MB/s, 2 ms link vs its limit" +
+          (runs > 1 ? " (best of " + std::to_string(runs) + ")" : ""),
       Seconds(copying), text, limit / copying, ">=", 0.90);
 }
 
@@ -493,7 +511,7 @@ int wmain(int argc, wchar_t** argv) {
   if (wanted(L"memory")) MemoryRow(mixed64, mixed512);
   if (wanted(L"ui")) RoundTripRow();
   if (wanted(L"link")) {
-    LinkRow("the sample package", argv[4], 3);
+    LinkRow("the sample package", argv[4], 5);
     const std::wstring files8k = g_work + L"\\Talvenia2016_8k.pkg";
     WritePackage(files8k, Files(2000, 8192), true);
     LinkRow("2,000 files of 8 KiB", files8k, 1);
