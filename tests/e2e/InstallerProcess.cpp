@@ -118,6 +118,10 @@ std::optional<ui_test::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD
   return ui_test::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
 }
 
+// Entering the destination step deploys and runs the agent; with both test suites and a build sharing two
+// cores, that has been seen to take longer than 30 s.
+constexpr int kStepTimeoutMs = 90000;
+
 bool InstallerProcess::WalkTo(int step) {
   for (int shown = Step(); shown < step && shown < kPageReadyToInstall; shown = Step()) {
     if (shown == kPageLicense && ::SendMessageW(PageControl(IDC_ACCEPT), BM_GETCHECK, 0, 0) != 1) {
@@ -136,7 +140,7 @@ bool InstallerProcess::WalkTo(int step) {
             answered = ui_test::Answer(*box, IDYES);
           return false;
         },
-        30000);
+        kStepTimeoutMs);
     if (!moved) return false;
   }
   return Step() == step;
