@@ -315,11 +315,17 @@ const FaultRow kRows[] = {
        t.ApplyHandheld();
        ASSERT_TRUE(Click(t.installer.FrameControl(IDC_BACK)));
        ASSERT_TRUE(t.installer.WaitForStep(kPageConnection));
-       ASSERT_TRUE(Click(t.installer.PageControl(IDC_REFRESH_CONNECTION)));
-       ASSERT_TRUE(WaitUntil([&] {
+       const auto checked = [&] {
          return TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).rfind("OK", 0) == 0 &&
                 IsEnabledWindow(t.installer.PageControl(IDC_REFRESH_CONNECTION));
-       }));
+       };
+       ASSERT_TRUE(WaitUntil(checked)) << "the check on entering the step";
+       // Sent, not posted: the click returns once its check has run, so the Next that follows is not pressed
+       // during that check (and ignored).
+       DWORD_PTR ignored = 0;
+       ASSERT_TRUE(::SendMessageTimeoutW(t.installer.PageControl(IDC_REFRESH_CONNECTION), BM_CLICK, 0, 0, SMTO_NORMAL,
+                                         60000, &ignored));
+       ASSERT_TRUE(checked()) << "the check of \"Aggiorna\"";
        t.WalkTo(kPageReadyToInstall);
        EXPECT_FALSE(t.installer.WaitForMessageBox(0).has_value());
        t.PressInstall();
