@@ -118,8 +118,8 @@ std::optional<ui_test::MessageBoxSeen> InstallerProcess::WaitForMessageBox(DWORD
   return ui_test::WaitForMessageBox(m_process.dwProcessId, {m_frame}, timeoutMs);
 }
 
-// Entering the destination step deploys and runs the agent; with both test suites and a build sharing two
-// cores, that has been seen to take longer than 30 s.
+// Entering the destination step deploys and runs the agent, which takes its time on a machine that runs both
+// test suites and a build on two cores: a generous wait for each step.
 constexpr int kStepTimeoutMs = 90000;
 
 bool InstallerProcess::WalkTo(int step) {
