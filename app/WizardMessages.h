@@ -4,8 +4,6 @@
 
 // Sent by the installation worker to the frame: wParam = InstallResult, lParam = 0.
 constexpr UINT WM_INSTALLATION_FINISHED = WM_USER + 1;
-// Posted or sent by the installation worker to its page: a batch of the log's lines and the bar's position.
-constexpr UINT WM_INSTALLATION_FEED = WM_APP + 1;
 
 enum InstallResult : int {
   InstallCompleted = 0,

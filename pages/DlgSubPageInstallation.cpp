@@ -5,7 +5,6 @@
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CDlgSubPageInstallation, CDlgSubPageBase)
-  ON_MESSAGE(WM_INSTALLATION_FEED, &CDlgSubPageInstallation::OnInstallationFeed)
 END_MESSAGE_MAP()
 
 CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent) : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
@@ -49,8 +48,6 @@ void CDlgSubPageInstallation::StartOrInterruptInstallation() {
   wizard->SetInstallRunning(true);
   m_hWizard = wizard->GetSafeHwnd();
 
-  m_feed.SetPage(GetSafeHwnd(), WM_INSTALLATION_FEED);
-
   m_bRunning = true;
   m_bWorkerStarted = true;
   m_hWorkerThread.Reset(::CreateThread(nullptr, 0, &CDlgSubPageInstallation::InstallThreadProc, this, 0, nullptr));
@@ -69,10 +66,6 @@ DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
   // The frame leaves the page, and deletes it, before this send returns.
   ::SendMessageW(wizard, WM_INSTALLATION_FINISHED, static_cast<WPARAM>(result), 0);
   return static_cast<DWORD>(result);
-}
-
-LRESULT CDlgSubPageInstallation::OnInstallationFeed(WPARAM wParam, LPARAM lParam) {
-  return m_feed.Receive(wParam, lParam);
 }
 
 void CDlgSubPageInstallation::ShowWorkerMessage(const std::string& text, const char* caption, UINT type) {

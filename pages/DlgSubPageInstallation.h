@@ -1,10 +1,9 @@
 // The installation step: a worker thread copies every entry of the package archive onto the handheld, with
 // a progress bar and a log; the frame's "Interrompi" asks it to stop before the next entry.
 //
-// The worker touches the page's controls only through messages (its batches of log lines and bar positions go
-// to the page, which shows them), makes every device call of the installation, and reports its result to the
-// frame with WM_INSTALLATION_FINISHED, sent synchronously: the frame destroys the page while handling it, and
-// the worker touches nothing of the page afterwards.
+// The worker touches the page's controls only by sending them messages, makes every device call of the
+// installation, and reports its result to the frame with WM_INSTALLATION_FINISHED, sent synchronously: the
+// frame destroys the page while handling it, and the worker touches nothing of the page afterwards.
 #pragma once
 #include <windows.h>
 #include <atomic>
@@ -62,10 +61,7 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   // The worker's message boxes; what the log and bar have pending is shown first.
   void ShowWorkerMessage(const std::string& text, const char* caption, UINT type);
 
-  // The worker's batches for the log and the bar, shown here.
-  LRESULT OnInstallationFeed(WPARAM wParam, LPARAM lParam);
-
-  InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // the worker feeds it; the page shows what it posts
+  InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // worker thread only
 
   bool m_bWorkerStarted = false;  // user-interface thread only
   HWND m_hWizard = nullptr;       // the frame that receives the report, taken when the worker starts

@@ -33,9 +33,9 @@ TEST_F(DeviceLinkTest, AProgramFileInUseIsDeletedOnceFreedButNotWaitedOnForever)
   for (const DeleteCase& c : cases) {
     SCOPED_TRACE(c.label);
     const std::wstring host = ui_test::DeviceHostPath(deviceFolder, kProgram);
+    if (c.placed) ASSERT_TRUE(ui_test::WriteWholeFile(host, "program image"));
     base::UniqueKernelHandle inUse;
     if (c.placed) {
-      ASSERT_TRUE(ui_test::WriteWholeFile(host, "program image"));
       inUse.Reset(::CreateFileW(host.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
       ASSERT_TRUE(inUse.IsValid());
     }
