@@ -35,6 +35,10 @@ fi
 
 bash scripts/setup.sh
 source scripts/env.sh
+if [ "$arch" = i686 ] && reason="$(talv_wine32_missing)"; then
+  echo "demo: the 32-bit build cannot run here: $reason" >&2
+  exit 1
+fi
 jobs="$(nproc)"
 build="$root/build/$preset"
 

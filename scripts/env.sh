@@ -1,5 +1,26 @@
 # Sourced by the project's scripts: the Wine prefix, the display and the emulated handheld's DLL path.
 talv_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# A script that sources this file never ends without a word: a failing command names itself and its place.
+set -E
+trap 'talv_status=$?; echo "${0##*/}: stopped: \"$BASH_COMMAND\" failed (exit $talv_status) at ${BASH_SOURCE[0]##*/}:$LINENO" >&2' ERR
+
+# Whether the 32-bit Wine (wine32) is missing, and why: setup writes the reason, the scripts read it.
+talv_wine32_note="$talv_root/build/wine32-missing.txt"
+talv_note_wine32_missing() {
+  mkdir -p "$(dirname "$talv_wine32_note")"
+  if [ -n "$1" ]; then printf '%s\n' "$1" >"$talv_wine32_note"; else rm -f "$talv_wine32_note"; fi
+}
+# Prints why 32-bit Windows programs cannot run here; prints nothing (and fails) when they can.
+talv_wine32_missing() {
+  if [ -f "$talv_wine32_note" ]; then
+    cat "$talv_wine32_note"
+  elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
+    echo "wine32:i386 is not installed"
+  else
+    return 1
+  fi
+}
 export WINEPREFIX="$talv_root/build/wine"
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -9,8 +30,8 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 # The Wine installation a prefix was made with: the Wine packages and their versions. A prefix made before
 # wine32 came (or by another Wine) cannot start programs ("could not load kernel32.dll"); it is made anew.
 talv_wine_installation() {
-  dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' wine wine64 wine32:i386 libwine:amd64 libwine:i386 \
-    2>/dev/null | sort
+  { dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' wine wine64 wine32:i386 libwine:amd64 libwine:i386 \
+    2>/dev/null || true; } | sort
 }
 
 talv_prepare_wine_prefix() {
@@ -33,6 +54,7 @@ talv_prepare_wine_prefix() {
   fi
   echo "setup: creating the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
+  command -v wineboot >/dev/null || { echo "setup: Wine is not installed (no wineboot)" >&2; return 1; }
   wineboot -i >/dev/null 2>&1 || true
   # Without a window manager Wine waits 2 s whenever a dialog closes unless its windows are unmanaged.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -43,17 +65,22 @@ talv_prepare_wine_prefix() {
   talv_install_wine_fonts
   wineserver -w
   if ! talv_prefix_starts_programs; then
-    echo "setup: the new Wine prefix cannot start 64-bit and 32-bit programs; is wine32:i386 installed?" >&2
+    if talv_wine32_missing >/dev/null; then
+      echo "setup: the new Wine prefix $WINEPREFIX cannot start 64-bit programs" >&2
+    else
+      echo "setup: the new Wine prefix $WINEPREFIX cannot start 64-bit and 32-bit programs" >&2
+    fi
     return 1
   fi
   printf '%s\n' "$installation" > "$stamp"
 }
 
-# Whether the prefix starts a 64-bit and a 32-bit program.
+# Whether the prefix starts a 64-bit program, and a 32-bit one where wine32 is there.
 talv_prefix_starts_programs() {
   [ -f "$WINEPREFIX/system.reg" ] || return 1
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 &&
-    wine 'C:\windows\syswow64\cmd.exe' /c exit </dev/null >/dev/null 2>&1
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || return 1
+  talv_wine32_missing >/dev/null && return 0
+  wine 'C:\windows\syswow64\cmd.exe' /c exit </dev/null >/dev/null 2>&1
 }
 
 # Wine's own fonts (fonts-wine) into the prefix's font folder: the title bar's buttons are Marlett glyphs, and
@@ -81,7 +108,7 @@ talv_start_display() {
     xdpyinfo >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "Xvfb did not start on $DISPLAY" >&2
+  echo "Xvfb did not start on $DISPLAY (is xvfb installed? try: Xvfb $DISPLAY)" >&2
   return 1
 }
 
