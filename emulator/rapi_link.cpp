@@ -1,5 +1,6 @@
 #include "rapi_link.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace emu {
@@ -55,7 +56,18 @@ OpenObject* Link::Find(HANDLE handle) {
 
 bool Link::Remove(HANDLE handle) { return objects_.erase(reinterpret_cast<uintptr_t>(handle)) != 0; }
 
+void Link::SettlePrograms() {
+  if (runningPrograms_.empty()) return;
+  usedBytes_.clear();
+  auto ended = [](const std::wstring& resultFile) {
+    return GetFileAttributesW(resultFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  runningPrograms_.erase(std::remove_if(runningPrograms_.begin(), runningPrograms_.end(), ended),
+                         runningPrograms_.end());
+}
+
 uint64_t Link::FreeBytes(int area) {
+  SettlePrograms();
   auto known = usedBytes_.find(area);
   if (known == usedBytes_.end()) {
     const uint64_t used =
@@ -72,6 +84,7 @@ void Link::Consume(int area, uint64_t bytes) {
 }
 
 void Link::Release(int area, uint64_t bytes) {
+  SettlePrograms();
   // An area not measured yet is measured later, after the change.
   auto known = usedBytes_.find(area);
   if (known != usedBytes_.end()) known->second -= bytes < known->second ? bytes : known->second;

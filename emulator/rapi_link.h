@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "emulated_device.h"
 #include "rapi.h"
@@ -67,6 +68,9 @@ class Link {
   void Release(int area, uint64_t bytes);
   // After a program ran: it may have written anything, so the next figure is measured again.
   void ForgetFreeSpace() { usedBytes_.clear(); }
+  // A program that runs on its own (the ARM CPU emulator) writes at any moment until its result file appears:
+  // until then every figure is measured anew, and once more when it has ended.
+  void ProgramStarted(const std::wstring& resultFile) { runningPrograms_.push_back(resultFile); }
 
   // The link's pace: a call that began at startUs and moved bytes over the link returns only once the emulated
   // link would have carried it (call_latency_us, link_bytes_per_second). The emulator's own work counts as
@@ -88,6 +92,7 @@ class Link {
 
  private:
   struct Answer;
+  void SettlePrograms();
   static DWORD WINAPI AnswerThread(void* context);
 
   std::mutex mutex_;
@@ -101,6 +106,7 @@ class Link {
   std::map<uintptr_t, OpenObject> objects_;
   uintptr_t nextHandle_ = 0x10000;     // handles are never reused, so a stale one is always refused
   std::map<int, uint64_t> usedBytes_;  // per area, once measured
+  std::vector<std::wstring> runningPrograms_;  // result files not written yet
   uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
   uint64_t oversleptUs_ = 0;           // time the link is behind its pace: late wake-ups, slow host files
   UniqueKernelHandle event_, cancel_, answerThread_;

@@ -1,9 +1,12 @@
-// Programs started on the emulated handheld: each start is recorded in processes.log in the device folder, and
-// a program built for the host itself (the device agent's emulator build) really runs, with the device folder
-// in RAPI_EMULATOR_DEVICE so that it works on the same handheld.
+// Programs started on the emulated handheld: each start is recorded in processes.log in the device folder. An ARM
+// Windows CE program (the device agent) runs on the ARM CPU emulator over the device folder when the handheld's
+// processor is ARM; a program built for the PC itself (the tests' helpers) runs on the PC when the handheld
+// claims the PC's processor. A program for any other processor is refused, as the handheld's loader refuses it.
 #include <string>
 #include <vector>
 
+#include "ce_program_start.h"
+#include "program_image.h"
 #include "rapi.h"
 #include "rapi_link.h"
 
@@ -27,27 +30,15 @@ bool AppendToLog(const std::wstring& folder, const std::wstring& image, const st
          written == line.size();
 }
 
-// The machine type of a PE executable (not a DLL), or 0 for anything else.
-WORD ExecutableMachine(const std::wstring& hostPath) {
+// The kind of program the image on the handheld is, from its first bytes.
+emu::ImageKind ClassifyHostImage(const std::wstring& hostPath, WORD hostMachine) {
   UniqueKernelHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return 0;
-  IMAGE_DOS_HEADER dos = {};
+  if (!file.IsValid()) return emu::ImageKind::NotAProgram;
+  unsigned char head[emu::kImageHeadBytes];
   DWORD got = 0;
-  if (!ReadFile(file.Get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos ||
-      dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 || dos.e_lfanew > (1 << 20))
-    return 0;
-  LARGE_INTEGER offset = {};
-  offset.QuadPart = dos.e_lfanew;
-  DWORD signature = 0;
-  IMAGE_FILE_HEADER header = {};
-  if (!SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN) ||
-      !ReadFile(file.Get(), &signature, sizeof signature, &got, nullptr) || got != sizeof signature ||
-      signature != IMAGE_NT_SIGNATURE || !ReadFile(file.Get(), &header, sizeof header, &got, nullptr) ||
-      got != sizeof header || (header.Characteristics & IMAGE_FILE_DLL) != 0 ||
-      (header.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE) == 0)
-    return 0;
-  return header.Machine;
+  if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) return emu::ImageKind::NotAProgram;
+  return emu::ClassifyImage(head, got, hostMachine);
 }
 
 WORD HostMachine() {
@@ -57,6 +48,11 @@ WORD HostMachine() {
   const auto* base = reinterpret_cast<const BYTE*>(self);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew)->FileHeader.Machine;
+}
+
+// The processor architecture a handheld must claim for a program built for this PC to run on it.
+WORD HostProcessor() {
+  return HostMachine() == emu::kMachineAmd64 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
 }
 
 // This process's environment with RAPI_EMULATOR_DEVICE naming the device folder.
@@ -125,6 +121,13 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
     SetCeError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
+  const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
+  if (kind == emu::ImageKind::OtherProcessor ||
+      (kind == emu::ImageKind::WindowsCeArm && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor())) {
+    SetCeError(ERROR_BAD_EXE_FORMAT);
+    return FALSE;
+  }
   // Bounded, so that an unterminated buffer cannot run on.
   std::wstring arguments;
   for (std::size_t i = 0; lpCommandLine != nullptr && lpCommandLine[i] != L'\0' && i < 32767; ++i)
@@ -136,13 +139,22 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
 
   static DWORD s_nextId = 0x1000;
   DWORD processId = s_nextId += 4, threadId = s_nextId += 4;
-  if (link.Config().runPrograms && ExecutableMachine(hostImage) == HostMachine() &&
-      !StartHostProgram(link.Folder(), hostImage, arguments, &processId, &threadId)) {
-    SetCeError(GetLastError());
-    return FALSE;
+  if (kind == emu::ImageKind::WindowsCeArm && link.Config().runPrograms) {
+    std::wstring resultFile;
+    const DWORD startError = emu::StartCeProgram(link.Folder(), hostImage, arguments, processId, &resultFile);
+    if (startError != 0) {
+      SetCeError(startError);
+      return FALSE;
+    }
+    link.ProgramStarted(resultFile);
+  } else if (kind == emu::ImageKind::HostProgram && link.Config().runPrograms) {
+    if (!StartHostProgram(link.Folder(), hostImage, arguments, &processId, &threadId)) {
+      SetCeError(GetLastError());
+      return FALSE;
+    }
+    // Whatever the program does on the disk, the next free-space figure is measured again.
+    link.ForgetFreeSpace();
   }
-  // Whatever the program does on the disk, the next free-space figure is measured again.
-  link.ForgetFreeSpace();
   if (lpProcessInformation != nullptr) {
     lpProcessInformation->hProcess = link.Add(emu::OpenObject{});
     lpProcessInformation->hThread = link.Add(emu::OpenObject{});

@@ -41,32 +41,55 @@ TEST_F(EmulatorPrograms, RecordsEveryStartInProcessesLog) {
   EXPECT_FALSE(HostExists(Root(L"\\processes.log"))) << "the log lives outside the handheld's file system";
 }
 
-TEST_F(EmulatorPrograms, RunsAHostProgramWithTheDeviceFolder) {
-  ASSERT_TRUE(CeCreateDirectory(L"\\Windows", nullptr));
-  ASSERT_TRUE(
-      CopyFileW(BesideThisTest(L"emulator_marker_program.exe").c_str(), Root(L"\\Windows\\Marker.exe").c_str(), FALSE));
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              nullptr, &process))
-      << CeGetLastError();
-  EXPECT_TRUE(CeCloseHandle(process.hProcess));
-  EXPECT_TRUE(CeCloseHandle(process.hThread));
+// A program runs only on a handheld whose processor it was built for; the loader refuses any other, and a
+// refused start is no start (nothing in processes.log).
+TEST_F(EmulatorPrograms, RunsAProgramOnlyOnTheProcessorItWasBuiltFor) {
+  const WORD hostProcessor = sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
   std::string marker;
-  for (int i = 0; i < 200 && !ReadHostFile(Root(L"\\marker.txt"), &marker); ++i) Sleep(50);
-  const std::wstring expected = L"-talvspec x\n" + device_.Path();
-  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(marker.data()), marker.size() / sizeof(wchar_t)), expected);
-
-  // A program for another processor is recorded and not started.
-  std::string image;
-  ASSERT_TRUE(ReadHostFile(Root(L"\\Windows\\Marker.exe"), &image));
-  const uint32_t peOffset = *reinterpret_cast<const uint32_t*>(image.data() + 0x3C);
-  image[peOffset + 4] = static_cast<char>(0xC0);  // IMAGE_FILE_MACHINE_ARM, 0x01C0
-  image[peOffset + 5] = 0x01;
-  ASSERT_TRUE(WriteHostFile(Root(L"\\Windows\\ArmAgent.exe"), image));
-  EXPECT_TRUE(Start(L"\\Windows\\ArmAgent.exe", nullptr)) << CeGetLastError();
-  std::string log;
-  ASSERT_TRUE(ReadHostFile(device_.Path() + L"\\processes.log", &log));
-  EXPECT_EQ(log, "\\Windows\\Marker.exe\t-talvspec x\r\n\\Windows\\ArmAgent.exe\t\r\n");
+  ASSERT_TRUE(ReadHostFile(BesideThisTest(L"emulator_marker_program.exe"), &marker));
+  std::string armMarker = marker;  // an ARM machine type on a PC program's headers: no Windows CE program
+  const uint32_t peOffset = *reinterpret_cast<const uint32_t*>(marker.data() + 0x3C);
+  armMarker[peOffset + 4] = static_cast<char>(0xC0);
+  armMarker[peOffset + 5] = 0x01;
+  const struct {
+    const char* label;
+    const std::string* image;
+    WORD processor;
+    bool started;
+  } cases[] = {
+      {"PC program, handheld with the PC's processor", &marker, hostProcessor, true},
+      {"PC program, ARM handheld", &marker, PROCESSOR_ARCHITECTURE_ARM, false},
+      {"ARM machine type with a PC program's headers, ARM handheld", &armMarker, PROCESSOR_ARCHITECTURE_ARM, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    CeRapiUninit();
+    RemoveTree(device_.Path());
+    CreateDirectoryW(device_.Path().c_str(), nullptr);
+    WriteIni("[device]\r\nanswer_ms=0\r\nprocessor=" + std::to_string(c.processor) + "\r\n");
+    ASSERT_EQ(Connect(device_.Path()), S_OK);
+    ASSERT_TRUE(CeCreateDirectory(L"\\Windows", nullptr));
+    ASSERT_TRUE(WriteHostFile(Root(L"\\Windows\\Marker.exe"), *c.image));
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0,
+                                         nullptr, nullptr, nullptr, &process);
+    EXPECT_EQ(started != FALSE, c.started) << CeGetLastError();
+    std::string log;
+    ReadHostFile(device_.Path() + L"\\processes.log", &log);
+    if (!c.started) {
+      EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+      EXPECT_EQ(log, "") << "a refused start is not recorded";
+      continue;
+    }
+    EXPECT_TRUE(CeCloseHandle(process.hProcess));
+    EXPECT_TRUE(CeCloseHandle(process.hThread));
+    EXPECT_EQ(log, "\\Windows\\Marker.exe\t-talvspec x\r\n");
+    std::string written;
+    for (int i = 0; i < 200 && !ReadHostFile(Root(L"\\marker.txt"), &written); ++i) Sleep(50);
+    const std::wstring expected = L"-talvspec x\n" + device_.Path();
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(written.data()), written.size() / sizeof(wchar_t)),
+              expected);
+  }
 }
 
 TEST_F(EmulatorPrograms, ReportsTheHandheldsFolders) {
