@@ -74,8 +74,8 @@ class PeImage {
       const std::size_t at = table + 40 * i;
       std::string name;
       for (std::size_t c = 0; c < 8 && file.U8(at + c) != 0; ++c) name += static_cast<char>(file.U8(at + c));
-      sections_.push_back({name, file.U32(at + 8), file.U32(at + 12), file.U32(at + 16), file.U32(at + 20),
-                           file.U32(at + 36)});
+      sections_.push_back(
+          {name, file.U32(at + 8), file.U32(at + 12), file.U32(at + 16), file.U32(at + 20), file.U32(at + 36)});
     }
   }
   std::size_t nt() const { return nt_; }
@@ -152,10 +152,11 @@ TEST_F(AgentImage, HeadersAreThoseOfAnArmWindowsCeGuiProgram) {
 TEST_F(AgentImage, ImageLiesAtAFixedBaseWithPageAlignedSectionsInsideIt) {
   const std::size_t o = pe_.optional();
   const std::uint32_t imageBase = file_.U32(o + 28), sectionAlignment = file_.U32(o + 32),
-                      fileAlignment = file_.U32(o + 36), sizeOfImage = file_.U32(o + 56),
-                      entry = file_.U32(o + 16);
-  EXPECT_GE(imageBase, 0x10000u) << "ImageBase " << Hex(imageBase) << ": loads without relocations only in 0x10000..0x400000";
-  EXPECT_LE(std::uint64_t{imageBase} + sizeOfImage, 0x400000u) << "image " << Hex(imageBase) << " + " << Hex(sizeOfImage);
+                      fileAlignment = file_.U32(o + 36), sizeOfImage = file_.U32(o + 56), entry = file_.U32(o + 16);
+  EXPECT_GE(imageBase, 0x10000u) << "ImageBase " << Hex(imageBase)
+                                 << ": loads without relocations only in 0x10000..0x400000";
+  EXPECT_LE(std::uint64_t{imageBase} + sizeOfImage, 0x400000u)
+      << "image " << Hex(imageBase) << " + " << Hex(sizeOfImage);
   EXPECT_EQ(sectionAlignment, 0x1000u) << "SectionAlignment";
   EXPECT_EQ(fileAlignment, 0x1000u) << "FileAlignment";
   EXPECT_EQ(sizeOfImage % 0x1000, 0u) << "SizeOfImage " << Hex(sizeOfImage);
