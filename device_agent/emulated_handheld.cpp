@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "host_text.h"
 #include "unique_handle_win.h"
 #include "wide_text.h"
 

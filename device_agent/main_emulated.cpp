@@ -5,7 +5,7 @@
 
 #include "device_agent.h"
 #include "emulated_handheld.h"
-#include "wide_text.h"
+#include "host_text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   agent::EmulatedHandheld handheld;
