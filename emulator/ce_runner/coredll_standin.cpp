@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "wide_text.h"
+#include "host_text.h"
 
 namespace ce {
 namespace {

@@ -12,7 +12,7 @@ set(TALV_CE_RUNNER_SHARED_SOURCES
   ${TALV_SOURCE_ROOT}/emulator/device_path_map.cpp
   ${TALV_SOURCE_ROOT}/emulator/device_volumes.cpp
   ${TALV_SOURCE_ROOT}/emulator/portable_text.cpp
-  ${TALV_SOURCE_ROOT}/device_agent/wide_text.cpp)
+  ${TALV_SOURCE_ROOT}/device_agent/host_text.cpp)
 set(TALV_CE_RUNNER_INCLUDES
   ${TALV_SOURCE_ROOT}/emulator/ce_runner ${TALV_SOURCE_ROOT}/emulator ${TALV_SOURCE_ROOT}/device_agent)
 
