@@ -91,8 +91,6 @@ static_assert(kPathErrorAccessDenied == ERROR_ACCESS_DENIED && kPathErrorInvalid
 std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-bool ComponentAllowed(const std::wstring& component) { return emu::ComponentAllowed(U16(component)); }
-
 template <typename T>
 void ReadNumber(const IniSection& section, const wchar_t* key, T* field) {
   const std::wstring* text = FindIniValue(section, key);
