@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -188,5 +190,39 @@ TEST_P(AgentBehaviour, WritesTheExpectedFilesAndEndsWithZero) {
 
 INSTANTIATE_TEST_SUITE_P(CoreAndArm, AgentBehaviour, ::testing::Values("core", "arm"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// The real agent's file with one field changed, as a damaged download or a build for the wrong target would
+// change it: the runner refuses it before running anything, naming the field.
+TEST(RealAgentImage, PatchedCopiesAreRefused) {
+  std::ifstream in(TALV_AGENT_WINCE_EXE, std::ios::binary);
+  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(image.size(), 0x200u);
+  const std::size_t pe = static_cast<unsigned char>(image[0x3C]) | static_cast<unsigned char>(image[0x3D]) << 8;
+  const std::size_t importName = image.find(std::string("fputws\0", 7));
+  ASSERT_NE(importName, std::string::npos);
+  struct Case {
+    std::size_t offset;
+    std::string bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {pe + 4, std::string("\x4C\x01", 2), "machine x86 (0x014C) is not ARM"},
+      {pe + 4, std::string("\xC4\x01", 2), "ARMNT/Thumb-2 (0x01C4)"},
+      {pe + 24 + 48, std::string("\x06\x00\x00\x00", 4), "subsystem version 6.0"},
+      {importName, "fputwz", "import fputwz from COREDLL.dll is not provided"},
+  };
+  ce_test::ScratchFolder device;
+  device.WriteIni("[volume:ROMDisk]\r\nsize=1048576\r\n");
+  for (const Case& c : cases) {
+    std::string patched = image;
+    patched.replace(c.offset, c.bytes.size(), c.bytes);
+    const std::string path = device.path() + "/patched.exe";
+    device.WriteHostFile(path, std::vector<uint8_t>(patched.begin(), patched.end()));
+    const ce::RunOutcome outcome = ce::RunCeProgram(device.path(), path, u"");
+    EXPECT_TRUE(outcome.faulted) << c.message;
+    EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+    EXPECT_EQ(device.ReadFile(kReport), kMissing) << "a refused program runs nothing";
+  }
+}
 
 }  // namespace

@@ -290,6 +290,22 @@ ImageSpec ReturnCode(uint32_t code) {
   return spec;
 }
 
+TEST_F(CeRunner, ThumbCallerIsReturnedToInThumb) {
+  ImageSpec spec = Coredll({"GetDiskFreeSpaceExW"});
+  Arm a;
+  a.Push();
+  a.Emit(0xE28F4001);  // add r4, pc, #1: the Thumb code below, with bit 0 set
+  a.Emit(0xE12FFF14);  // bx r4
+  // Thumb, two instructions a word: ldr r0, [pc, #16]; ldr r0, [r0] | mov ip, r0; movs r0, #0 |
+  // movs r1, #0; movs r2, #0 | movs r3, #0; blx ip | adds r0, #41; pop {r4-r7, pc} | the slot's address
+  for (uint32_t word : {0x68004804u, 0x20004684u, 0x22002100u, 0x47E02300u, 0xBDF03029u}) a.Emit(word);
+  a.Emit(Slot(spec, "GetDiskFreeSpaceExW"));
+  spec.code = a.Finish();
+  const ce::RunOutcome outcome = Run(spec);
+  ASSERT_FALSE(outcome.faulted) << outcome.message;
+  EXPECT_EQ(outcome.exitCode, 42u) << "GetDiskFreeSpaceExW(null, ...) gives 1, and the Thumb caller adds 41";
+}
+
 TEST_F(CeRunner, HeadersTheHandheldAcceptsLoad) {
   const std::pair<uint16_t, uint16_t> versions[] = {{4, 20}, {5, 0}, {3, 0}};
   for (const auto& version : versions) {
