@@ -149,7 +149,9 @@ TEST_F(CeRunner, StreamsWriteThroughTheDeviceModel) {
     const ce::RunOutcome outcome = Run(WriteText(c.path, c.mode, c.text));
     ASSERT_FALSE(outcome.faulted) << outcome.message;
     EXPECT_EQ(outcome.exitCode, c.exitCode) << ce::Utf8(c.path) << " " << ce::Utf8(c.mode);
-    if (!c.hostFile.empty()) EXPECT_EQ(device.ReadFile("\\" + c.hostFile), c.bytes) << c.hostFile;
+    if (!c.hostFile.empty()) {
+      EXPECT_EQ(device.ReadFile("\\" + c.hostFile), c.bytes) << c.hostFile;
+    }
   }
 }
 
@@ -235,10 +237,13 @@ TEST_F(CeRunner, SearchListsVolumesInDeviceOrderThenTheRestByName) {
       for (std::size_t at = 40; record[at] != 0 || record[at + 1] != 0; at += 2) name += record[at];
       EXPECT_EQ(name, c.entries[i].first) << ce::Utf8(c.pattern) << " entry " << i;
       EXPECT_EQ(U32(record, 0), c.entries[i].second) << name;
-      if (name == "b.txt") EXPECT_EQ(U32(record, 32), 3u) << "nFileSizeLow";
-      if (i == 0)
+      if (name == "b.txt") {
+        EXPECT_EQ(U32(record, 32), 3u) << "nFileSizeLow";
+      }
+      if (i == 0) {
         EXPECT_EQ(static_cast<uint8_t>(record[40 + 2 * name.size() + 2]), 0xA5)
             << "only the name and its terminator are written into cFileName";
+      }
     }
   }
 }
