@@ -51,7 +51,12 @@ uint32_t Perms(const ImageRegion& region) {
 
 class Engine {
  public:
-  Engine() { error_ = uc_open(UC_ARCH_ARM, UC_MODE_ARM, &engine_); }
+  // An ARM926 (ARMv5TE), as in the Windows CE 5.0 handhelds: an instruction of a later architecture (Thumb-2,
+  // movw/movt, ...) is undefined here as it would be there.
+  Engine() {
+    error_ = uc_open(UC_ARCH_ARM, UC_MODE_ARM, &engine_);
+    if (error_ == UC_ERR_OK) error_ = uc_ctl_set_cpu_model(engine_, UC_CPU_ARM_926);
+  }
   ~Engine() {
     if (engine_ != nullptr) uc_close(engine_);
   }

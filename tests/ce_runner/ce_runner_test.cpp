@@ -403,6 +403,8 @@ TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
       {"read of unmapped memory", program({0xE5900000}), "read of 0x00001042 (unmapped memory)"},  // ldr r0, [r0]
       {"write into the code", program({0xE58F0000}), "not allowed in the image"},                  // str r0, [pc]
       {"undefined instruction", program({0xE7F000F0}), "undefined instruction"},
+      {"ARMv7 instruction on the ARMv5 handheld", program({0xE300002A, 0xE12FFF1E}),  // movw r0, #42; bx lr
+       "undefined instruction 0xE300002A"},
       {"never ends", program({0xEAFFFFFE}), "did not end within 200000 instructions"},  // b .
   };
   ce::RunLimits limits;
