@@ -322,6 +322,20 @@ TEST_F(CeRunner, HeadersTheHandheldAcceptsLoad) {
   }
 }
 
+TEST_F(CeRunner, ImageWhoseBaseIsOutsideTheSlotIsMovedByItsRelocations) {
+  ImageSpec spec;
+  spec.imageBase = 0x40000000;
+  spec.characteristics = 0x0102;  // relocations kept
+  Arm a;
+  a.Load(r0, spec.imageBase + 0x3000), a.LoadFrom(r0, r0), a.ReturnLr();  // the literal is at RVA 0x100C
+  spec.code = a.Finish();
+  spec.relocations = {0x100C};
+  spec.data = {42, 0, 0, 0};
+  const ce::RunOutcome outcome = Run(spec);
+  ASSERT_FALSE(outcome.faulted) << outcome.message;
+  EXPECT_EQ(outcome.exitCode, 42u) << "the pointer to .data follows the image to its new base";
+}
+
 TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
   struct Case {
     const char* what;

@@ -117,6 +117,16 @@ std::vector<uint8_t> BuildImage(const ImageSpec& spec) {
     names += static_cast<uint32_t>(dll.size() + 2);
     descriptor += 20;
   }
+  if (!spec.relocations.empty()) {
+    // One block for the .text page, in the free end of .idata.
+    const uint32_t block = kIdata + 0xC00;
+    const uint32_t size = static_cast<uint32_t>(8 + 2 * spec.relocations.size() + 3) & ~3u;
+    Put32(file, block, 0x1000);
+    Put32(file, block + 4, size);
+    for (std::size_t i = 0; i < spec.relocations.size(); ++i)
+      Put16(file, block + 8 + 2 * i, 0x3000 | (spec.relocations[i] & 0xFFF));
+    Put32(file, opt + 96 + 8 * 5, block), Put32(file, opt + 100 + 8 * 5, size);
+  }
   return file;
 }
 

@@ -26,6 +26,7 @@ struct ImageSpec {
   uint32_t clrDirectory = 0;
   uint32_t dataVirtualSize = 0x1000;  // a test may make it overflow SizeOfImage
   bool lookupTables = true;           // false: OriginalFirstThunk 0
+  std::vector<uint32_t> relocations;  // RVAs of 32-bit absolute addresses (in .text) the loader must move
   std::vector<Import> imports;
   std::vector<uint8_t> code;  // at kCode
   std::vector<uint8_t> data;  // at kData, at most one page
