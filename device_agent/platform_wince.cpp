@@ -1,68 +1,65 @@
-// TalveniaGDFS on a Windows CE handheld: the agent's platform is the core library itself. Built only by a
-// Windows CE ARM toolchain (see README.md); other builds see an empty file.
-#if defined(_WIN32_WCE)
-
-#include <windows.h>
-
-#include <stdio.h>
-
+// TalveniaGDFS on a Windows CE handheld: the agent's platform is the core library (COREDLL.dll) itself.
+// Built by wince/ with arm-none-eabi-g++, freestanding: no windows.h, no C or C++ runtime; the few CE types
+// and functions are declared in wince/coredll.h. The entry stub (wince/entry.S) calls TalvAgentWinMain with
+// what the loader passes to WinMain, on an 8-byte aligned stack.
+#include "coredll.h"
 #include "device_agent.h"
 
 namespace {
 
-const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
-class CoreLibraryPlatform : public agent::Platform {
+class CoreLibraryPlatform final : public agent::Platform {
  public:
   agent::PlatformStream* OpenStream(const char16_t* path, const char* mode) override {
-    const wchar_t* wideMode = mode[1] == 't' ? L"wt" : L"wb";
-    return reinterpret_cast<agent::PlatformStream*>(_wfopen(AsWide(path), wideMode));
+    // The core library's modes are wide; "t" writes wide text in the ANSI code page with LF as CR LF.
+    const char16_t* wideMode = mode[1] == 't' ? u"wt" : u"wb";
+    return reinterpret_cast<agent::PlatformStream*>(__imp__wfopen(path, wideMode));
   }
   void WriteWideString(agent::PlatformStream* stream, const char16_t* text) override {
-    fputws(AsWide(text), File(stream));
+    __imp_fputws(text, File(stream));
   }
-  void WriteBlock(agent::PlatformStream* stream, const void* data, size_t itemSize, size_t count) override {
-    fwrite(data, itemSize, count, File(stream));
+  void WriteBlock(agent::PlatformStream* stream, const void* data, std::size_t itemSize, std::size_t count) override {
+    __imp_fwrite(data, itemSize, count, File(stream));
   }
-  void CloseStream(agent::PlatformStream* stream) override { fclose(File(stream)); }
+  void CloseStream(agent::PlatformStream* stream) override { __imp_fclose(File(stream)); }
 
   agent::PlatformSearch* FindFirst(const char16_t* pattern, agent::FindRecord* record) override {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(AsWide(pattern), &data);
-    if (find == INVALID_HANDLE_VALUE) return nullptr;
+    coredll::FindData data;
+    coredll::Handle find = __imp_FindFirstFileW(pattern, &data);
+    if (find == coredll::InvalidHandleValue()) return nullptr;
     Fill(data, record);
     return reinterpret_cast<agent::PlatformSearch*>(find);
   }
   bool FindNext(agent::PlatformSearch* search, agent::FindRecord* record) override {
-    WIN32_FIND_DATAW data;
-    if (!FindNextFileW(reinterpret_cast<HANDLE>(search), &data)) return false;
+    coredll::FindData data;
+    if (!__imp_FindNextFileW(Search(search), &data)) return false;
     Fill(data, record);
     return true;
   }
-  void FindClose(agent::PlatformSearch* search) override { ::FindClose(reinterpret_cast<HANDLE>(search)); }
+  void FindClose(agent::PlatformSearch* search) override { __imp_FindClose(Search(search)); }
 
   bool QueryFreeSpace(const char16_t* path, agent::FreeSpace* space) override {
-    ULARGE_INTEGER available, total, totalFree;
-    if (!GetDiskFreeSpaceExW(AsWide(path), &available, &total, &totalFree)) return false;
-    space->freeBytesAvailableToCaller = available.QuadPart;
-    space->totalBytes = total.QuadPart;
-    space->totalFreeBytes = totalFree.QuadPart;
+    std::uint64_t available = 0, total = 0, totalFree = 0;
+    if (!__imp_GetDiskFreeSpaceExW(path, &available, &total, &totalFree)) return false;
+    space->freeBytesAvailableToCaller = available;
+    space->totalBytes = total;
+    space->totalFreeBytes = totalFree;
     return true;
   }
 
  private:
-  static FILE* File(agent::PlatformStream* stream) { return reinterpret_cast<FILE*>(stream); }
-  static void Fill(const WIN32_FIND_DATAW& data, agent::FindRecord* record) {
-    record->attributes = data.dwFileAttributes;
-    for (size_t i = 0; i < agent::kMaxPath; ++i) record->name[i] = data.cFileName[i];
+  static coredll::File* File(agent::PlatformStream* stream) { return reinterpret_cast<coredll::File*>(stream); }
+  static coredll::Handle Search(agent::PlatformSearch* search) { return reinterpret_cast<coredll::Handle>(search); }
+  static void Fill(const coredll::FindData& data, agent::FindRecord* record) {
+    record->attributes = data.fileAttributes;
+    for (std::size_t i = 0; i < agent::kMaxPath; ++i) record->name[i] = data.fileName[i];
   }
 };
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR lpCmdLine, int) {
+// WinMain as the Windows CE loader calls it: (process, 0, argument text without the program name or null,
+// show command). The result is the process's exit code.
+extern "C" int TalvAgentWinMain(void* /*process*/, void* /*previous*/, const char16_t* commandLine, int /*show*/) {
   CoreLibraryPlatform platform;
-  return agent::RunDeviceAgent(platform, reinterpret_cast<const char16_t*>(lpCmdLine));
+  return agent::RunDeviceAgent(platform, commandLine);
 }
-
-#endif  // _WIN32_WCE

@@ -1,8 +1,8 @@
 #include "device_ini.h"
 
-#include <windows.h>
-
 #include <cwctype>
+
+#include "portable_text.h"
 
 namespace emu {
 namespace {
@@ -21,9 +21,7 @@ std::wstring StripComment(const std::wstring& line) {
   return line;
 }
 
-bool EqualNoCase(const std::wstring& a, const wchar_t* b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
-}
+bool EqualNoCase(const std::wstring& a, const wchar_t* b) { return EqualOrdinalNoCase(a, std::wstring(b)); }
 
 }  // namespace
 
@@ -71,19 +69,11 @@ std::wstring DecodeIniText(const std::string& bytes) {
   }
   std::size_t skip = 0;
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) skip = 3;
-  const char* data = bytes.data() + skip;
-  const int size = static_cast<int>(bytes.size() - skip);
-  if (size == 0) return std::wstring();
-  UINT codePage = CP_UTF8;
-  int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
-  if (units <= 0) {
-    codePage = CP_ACP;
-    units = MultiByteToWideChar(codePage, 0, data, size, nullptr, 0);
-    if (units <= 0) return std::wstring();
-  }
-  std::wstring text(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, data, size, &text[0], units);
-  return text;
+  const std::string body = bytes.substr(skip);
+  if (body.empty()) return std::wstring();
+  std::wstring text;
+  if (DecodeUtf8Strict(body, &text)) return text;
+  return DecodeAnsi(body);
 }
 
 }  // namespace emu

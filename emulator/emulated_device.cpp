@@ -1,6 +1,5 @@
 #include "emulated_device.h"
 
-#include <cerrno>
 #include <cwchar>
 
 #include "device_ini.h"
@@ -92,25 +91,11 @@ static_assert(kPathErrorAccessDenied == ERROR_ACCESS_DENIED && kPathErrorInvalid
 std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-bool ComponentAllowed(const std::wstring& component) { return emu::ComponentAllowed(U16(component)); }
-
-bool ParseNumber(const std::wstring& text, long long* value) {
-  if (text.empty()) return false;
-  wchar_t* end = nullptr;
-  errno = 0;
-  const bool hex = text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
-  const long long parsed =
-      hex ? static_cast<long long>(std::wcstoull(text.c_str(), &end, 16)) : std::wcstoll(text.c_str(), &end, 10);
-  if (errno != 0 || end == nullptr || *end != L'\0') return false;
-  *value = parsed;
-  return true;
-}
-
 template <typename T>
 void ReadNumber(const IniSection& section, const wchar_t* key, T* field) {
   const std::wstring* text = FindIniValue(section, key);
   long long value = 0;
-  if (text != nullptr && ParseNumber(*text, &value)) *field = static_cast<T>(value);
+  if (text != nullptr && ParseIniNumber(*text, &value)) *field = static_cast<T>(value);
 }
 
 void ReadText(const IniSection& section, const wchar_t* key, std::wstring* field) {
@@ -219,7 +204,7 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       ReadText(section, L"startup", &config.startup);
       if (const std::wstring* failAfter = FindIniValue(section, L"fail_after_bytes")) {
         long long bytesBeforeDrop = 0;
-        config.hasFailAfter = ParseNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
+        config.hasFailAfter = ParseIniNumber(*failAfter, &bytesBeforeDrop) && bytesBeforeDrop >= 0;
         config.failAfterBytes = config.hasFailAfter ? static_cast<uint64_t>(bytesBeforeDrop) : 0;
       }
       ReadNumber(section, L"write_limit", &config.writeLimit);
@@ -231,20 +216,8 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       config.runPrograms = runPrograms != 0;
       ReadNumber(section, L"link_bytes_per_second", &config.linkBytesPerSecond);
       ReadNumber(section, L"call_latency_us", &config.callLatencyUs);
-    } else if (section.name.size() > 7 && EqualNoCase(section.name.substr(0, 7), L"volume:")) {
-      Volume volume;
-      volume.name = section.name.substr(7);
-      while (!volume.name.empty() && volume.name.front() == L' ') volume.name.erase(0, 1);
-      // A name that is not one plain folder name could reach outside root\ or alias another volume.
-      if (!ComponentAllowed(volume.name)) continue;
-      bool duplicate = false;
-      for (const Volume& known : config.volumes) duplicate = duplicate || EqualNoCase(known.name, volume.name);
-      if (duplicate) continue;
-      ReadNumber(section, L"size", &volume.size);
-      int readOnly = 0;
-      ReadNumber(section, L"readonly", &readOnly);
-      volume.readOnly = readOnly != 0;
-      config.volumes.push_back(volume);
+    } else {
+      AddVolumeSection(section, &config.volumes);
     }
   }
   if (!CreateFolderTree(folder + L"\\root")) return false;

@@ -9,14 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace emu {
+#include "device_volumes.h"
 
-// A storage volume: the folder root\<name>, created when missing.
-struct Volume {
-  std::wstring name;
-  uint64_t size = 0;      // capacity in bytes
-  bool readOnly = false;  // creating or writing files and folders fails with ERROR_WRITE_PROTECT
-};
+namespace emu {
 
 struct DeviceConfig {
   bool connected = true;           // false: not docked, the init event never fires

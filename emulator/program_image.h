@@ -9,9 +9,9 @@ namespace emu {
 
 enum class ImageKind {
   NotAProgram,     // no PE executable (a data file, a DLL): a start is recorded, nothing runs
-  WindowsCeArm,    // an ARM Windows CE program a CE 5.0 handheld loads
+  ArmProgram,      // an ARM executable: the handheld's loader decides the rest (ce::LoadPeImage)
   HostProgram,     // a Windows program for the PC's own processor (test helpers)
-  OtherProcessor,  // a PE executable the handheld's loader refuses (another machine, a bad CE header)
+  OtherProcessor,  // a PE executable for any other processor
 };
 
 constexpr uint16_t kMachineArm = 0x01C0;

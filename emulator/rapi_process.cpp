@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ce_program_start.h"
+#include "pe_image.h"
 #include "program_image.h"
 #include "rapi.h"
 #include "rapi_link.h"
@@ -18,6 +19,8 @@ using emu::Utf8;
 namespace {
 
 constexpr wchar_t kFolderVariable[] = L"RAPI_EMULATOR_DEVICE";
+// A handheld program fits in its 32 MiB process slot; anything larger is no program it could load.
+constexpr LONGLONG kLargestArmImage = 32 << 20;
 
 bool AppendToLog(const std::wstring& folder, const std::wstring& image, const std::wstring& commandLine) {
   UniqueKernelHandle log(CreateFileW((folder + L"\\processes.log").c_str(), FILE_APPEND_DATA,
@@ -30,15 +33,30 @@ bool AppendToLog(const std::wstring& folder, const std::wstring& image, const st
          written == line.size();
 }
 
-// The kind of program the image on the handheld is, from its first bytes.
+// The kind of program the image on the handheld is, as its loader sees it: an ARM program the loader refuses
+// (a bad header, an import it cannot bind) counts as one for another processor.
 emu::ImageKind ClassifyHostImage(const std::wstring& hostPath, WORD hostMachine) {
   UniqueKernelHandle file(CreateFileW(hostPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return emu::ImageKind::NotAProgram;
-  unsigned char head[emu::kImageHeadBytes];
+  std::vector<uint8_t> bytes(emu::kImageHeadBytes);
   DWORD got = 0;
-  if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) return emu::ImageKind::NotAProgram;
-  return emu::ClassifyImage(head, got, hostMachine);
+  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+    return emu::ImageKind::NotAProgram;
+  const emu::ImageKind kind = emu::ClassifyImage(bytes.data(), got, hostMachine);
+  if (kind != emu::ImageKind::ArmProgram) return kind;
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestArmImage) return emu::ImageKind::OtherProcessor;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  if (bytes.size() > got) {
+    DWORD more = 0;
+    if (!ReadFile(file.Get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &more, nullptr) ||
+        more != bytes.size() - got)
+      return emu::ImageKind::OtherProcessor;
+  }
+  ce::LoadedImage image;
+  std::string refusal;
+  return ce::LoadPeImage(bytes, &image, &refusal) ? emu::ImageKind::ArmProgram : emu::ImageKind::OtherProcessor;
 }
 
 WORD HostMachine() {
@@ -123,7 +141,7 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   }
   const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
   if (kind == emu::ImageKind::OtherProcessor ||
-      (kind == emu::ImageKind::WindowsCeArm && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
       (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor())) {
     SetCeError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
@@ -139,7 +157,7 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
 
   static DWORD s_nextId = 0x1000;
   DWORD processId = s_nextId += 4, threadId = s_nextId += 4;
-  if (kind == emu::ImageKind::WindowsCeArm && link.Config().runPrograms) {
+  if (kind == emu::ImageKind::ArmProgram && link.Config().runPrograms) {
     std::wstring resultFile;
     const DWORD startError = emu::StartCeProgram(link.Folder(), hostImage, arguments, processId, &resultFile);
     if (startError != 0) {

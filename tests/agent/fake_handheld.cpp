@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "wide_text.h"
+#include "host_text.h"
 
 namespace agent_test {
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "rapi.h"
+
 namespace agent_test {
 
 namespace {
@@ -23,7 +25,6 @@ class Owned {
   HANDLE handle_;
 };
 using SearchHandle = Owned<FindClose>;
-using KernelHandle = Owned<CloseHandle>;
 
 void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW data;
@@ -43,6 +44,8 @@ void RemoveTree(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
+}  // namespace
+
 void WriteHostFile(const std::wstring& path, const std::string& bytes) {
   std::FILE* file = _wfopen(path.c_str(), L"wb");
   if (file == nullptr) return;
@@ -50,7 +53,16 @@ void WriteHostFile(const std::wstring& path, const std::string& bytes) {
   std::fclose(file);
 }
 
-}  // namespace
+std::string ReadHostFile(const std::wstring& path) {
+  std::FILE* file = _wfopen(path.c_str(), L"rb");
+  if (file == nullptr) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  std::fclose(file);
+  return bytes;
+}
 
 std::string Narrow(const std::wstring& text) {
   std::string out;
@@ -85,16 +97,7 @@ bool ScratchDevice::Exists(const std::wstring& devicePath) const {
   return GetFileAttributesW(Host(devicePath).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ScratchDevice::ReadFile(const std::wstring& devicePath) const {
-  std::FILE* file = _wfopen(Host(devicePath).c_str(), L"rb");
-  if (file == nullptr) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  std::fclose(file);
-  return bytes;
-}
+std::string ScratchDevice::ReadFile(const std::wstring& devicePath) const { return ReadHostFile(Host(devicePath)); }
 
 std::vector<std::wstring> ScratchDevice::RootNames() const {
   std::vector<std::wstring> names;
@@ -108,29 +111,44 @@ std::vector<std::wstring> ScratchDevice::RootNames() const {
   return names;
 }
 
-long ScratchDevice::Run(const std::wstring& agentPath, const std::wstring& arguments) const {
-  return RunAgent(agentPath, arguments, folder_);
+std::string ScratchDevice::Run(const std::wstring& agentPath, const std::wstring& arguments) const {
+  CreateDirectoryW(Host(L"\\Windows").c_str(), nullptr);
+  if (!CopyFileW(agentPath.c_str(), Host(kAgentDevicePath).c_str(), FALSE)) return "agent not placed";
+  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", folder_.c_str());
+  RAPIINIT init = {sizeof init, nullptr, 0};
+  const HRESULT started = CeRapiInitEx(&init);
+  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", nullptr);
+  if (FAILED(started)) return "no link";
+  std::string outcome;
+  PROCESS_INFORMATION process = {};
+  if (WaitForSingleObject(init.heRapiInit, 5000) != WAIT_OBJECT_0 || FAILED(init.hrRapiInit)) {
+    outcome = "the handheld did not answer";
+  } else if (!CeCreateProcess(kAgentDevicePath, arguments.empty() ? nullptr : arguments.c_str(), nullptr, nullptr,
+                              FALSE, 0, nullptr, nullptr, nullptr, &process)) {
+    outcome = "start refused, error " + std::to_string(CeGetLastError());
+  } else {
+    CeCloseHandle(process.hProcess);
+    CeCloseHandle(process.hThread);
+    outcome = WaitForResult(folder_ + L"\\runs\\" + std::to_wstring(process.dwProcessId) + L".result");
+  }
+  CeRapiUninit();
+  return outcome;
 }
 
-long RunAgent(const std::wstring& agentPath, const std::wstring& arguments, const std::wstring& deviceFolder) {
-  std::wstring commandLine = L"\"" + agentPath + L"\"";
-  if (!arguments.empty()) commandLine += L" " + arguments;
-  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-  mutableLine.push_back(0);
-  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", deviceFolder.empty() ? nullptr : deviceFolder.c_str());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  const BOOL started = CreateProcessW(agentPath.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", nullptr);
-  if (!started) return -1;
-  KernelHandle thread(process.hThread), program(process.hProcess);
-  DWORD exitCode = 0;
-  const bool ended =
-      WaitForSingleObject(program.get(), 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(program.get(), &exitCode);
-  if (!ended) TerminateProcess(program.get(), 1);
-  return ended ? static_cast<long>(exitCode) : -2;
+std::string ScratchDevice::WaitForResult(const std::wstring& resultFile) const {
+  for (int i = 0; i < 1000; ++i) {
+    std::FILE* file = _wfopen(resultFile.c_str(), L"rb");
+    if (file != nullptr) {
+      char line[512] = {};
+      std::fgets(line, sizeof line, file);
+      std::fclose(file);
+      std::string text(line);
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      return text;
+    }
+    Sleep(10);
+  }
+  return "no result within 10 s";
 }
 
 }  // namespace agent_test

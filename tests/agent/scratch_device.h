@@ -1,6 +1,6 @@
 // A throw-away emulated handheld for one test: a device folder under the temporary folder with device.ini and
-// root\, and a way to run the real agent program on it as the emulator does (a host process with
-// RAPI_EMULATOR_DEVICE set), waiting for it to end.
+// root\, and a way to run the real agent on it as the installer does: placed at \Windows\TalveniaGDFS.exe and
+// started through the emulator's CeCreateProcess, which runs it on the ARM CPU emulator.
 #pragma once
 
 #include <windows.h>
@@ -29,17 +29,20 @@ class ScratchDevice {
   // The names in root\ in the host's enumeration order.
   std::vector<std::wstring> RootNames() const;
 
-  // Runs `agentPath` with the host command line "<agentPath>" [blank arguments], as the emulator's process
-  // start builds it. Returns the exit code, or a negative number when it did not start or end in time.
-  long Run(const std::wstring& agentPath, const std::wstring& arguments) const;
+  // Copies the agent image to the handheld and starts it with the device command line `arguments`. Returns how
+  // the run ended: "exit N", "fault: ..." (the ARM CPU emulator's word), or why it did not run.
+  std::string Run(const std::wstring& agentPath, const std::wstring& arguments) const;
 
  private:
+  std::string WaitForResult(const std::wstring& resultFile) const;
+
   std::wstring folder_;
 };
 
-std::string Narrow(const std::wstring& text);
+constexpr wchar_t kAgentDevicePath[] = L"\\Windows\\TalveniaGDFS.exe";
 
-// Runs the agent as above with RAPI_EMULATOR_DEVICE set to `deviceFolder`, or unset when it is empty.
-long RunAgent(const std::wstring& agentPath, const std::wstring& arguments, const std::wstring& deviceFolder);
+std::string Narrow(const std::wstring& text);
+void WriteHostFile(const std::wstring& path, const std::string& bytes);
+std::string ReadHostFile(const std::wstring& path);  // "<missing>" when it cannot be read
 
 }  // namespace agent_test

@@ -1,3 +1,4 @@
+#include "host_text.h"
 #include "wide_text.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,433 @@
+// The runner with tiny hand-made ARM programs: how it hands over the entry's arguments, what the COREDLL
+// stand-in does over the device folder, and every way a program is refused or stopped.
+#include "ce_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "handheld_folder.h"
+#include "mini_image.h"
+#include "scratch_folder.h"
+
+namespace {
+
+using namespace ce_test;
+
+constexpr uint32_t kPath = kData, kMode = kData + 0x200, kText = kData + 0x240, kBuffer = kData + 0x400;
+
+const char kIni[] =
+    "[device]\r\nstore_size=1048576\r\n"
+    "[volume:Zeta]\r\nsize=1000000\r\n"
+    "[volume:Alpha]\r\nsize=16\r\n"
+    "[volume:Locked]\r\nsize=1000000\r\nreadonly=1\r\n";
+
+ImageSpec Coredll(std::vector<std::string> functions) {
+  ImageSpec spec;
+  for (const std::string& function : functions) spec.imports.push_back({"COREDLL.dll", function});
+  return spec;
+}
+
+uint32_t Slot(const ImageSpec& spec, const std::string& function) {
+  for (std::size_t i = 0; i < spec.imports.size(); ++i) {
+    if (spec.imports[i].function == function) return ImportSlot(spec, i);
+  }
+  return 0;
+}
+
+void Place(ImageSpec* spec, uint32_t address, const std::vector<uint8_t>& bytes) {
+  const std::size_t at = address - kData;
+  if (spec->data.size() < at + bytes.size()) spec->data.resize(at + bytes.size());
+  std::memcpy(&spec->data[at], bytes.data(), bytes.size());
+}
+
+uint32_t U32(const std::string& bytes, std::size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+uint64_t U64(const std::string& bytes, std::size_t at) {
+  return U32(bytes, at) | (static_cast<uint64_t>(U32(bytes, at + 4)) << 32);
+}
+
+class CeRunner : public ::testing::Test {
+ protected:
+  CeRunner() {
+    device.WriteIni(kIni);
+    device.MakeFolder("\\Windows");
+    device.WriteFile("\\Windows\\help.txt", "7 bytes");
+    device.WriteFile("\\b.txt", "abc");
+    device.MakeFolder("\\archivio");
+    device.MakeFolder("\\Zeta\\sub");
+    device.WriteFile("\\Zeta\\sub\\x.bin", std::string(1000, 'x'));
+  }
+  ce::RunOutcome Run(const ImageSpec& spec, const std::u16string& commandLine = u"",
+                     const ce::RunLimits& limits = ce::RunLimits()) {
+    const std::string image = device.path() + "/program.exe";
+    device.WriteHostFile(image, BuildImage(spec));
+    return ce::RunCeProgram(device.path(), image, commandLine, limits);
+  }
+
+  ScratchFolder device;
+};
+
+// _wfopen(path, mode); fputws(text); fclose; exit 0, or 1 when the open fails.
+ImageSpec WriteText(const std::u16string& path, const std::u16string& mode, const std::u16string& text) {
+  ImageSpec spec = Coredll({"_wfopen", "fputws", "fclose"});
+  Arm a;
+  const int failed = a.NewLabel();
+  a.Push();
+  a.Load(r0, kPath), a.Load(r1, kMode), a.Call(Slot(spec, "_wfopen"));
+  a.MovReg(r4, r0), a.Cmp(r4, 0), a.Branch(kEq, failed);
+  a.Load(r0, kText), a.MovReg(r1, r4), a.Call(Slot(spec, "fputws"));
+  a.MovReg(r0, r4), a.Call(Slot(spec, "fclose"));
+  a.Mov(r0, 0), a.Pop();
+  a.Bind(failed);
+  a.Mov(r0, 1), a.Pop();
+  spec.code = a.Finish();
+  Place(&spec, kPath, Wide(path));
+  Place(&spec, kMode, Wide(mode));
+  Place(&spec, kText, Wide(text));
+  return spec;
+}
+
+TEST_F(CeRunner, EntryGetsTheHandheldsArgumentsAndTheExactCommandLine) {
+  ImageSpec spec = Coredll({"_wfopen", "fwrite", "fputws", "fclose"});
+  Arm a;
+  a.Load(ip, kBuffer), a.Emit(0xE88C600F);  // stm ip, {r0-r3, sp, lr}: the registers as the entry found them
+  a.Push();
+  a.Load(r0, kPath), a.Load(r1, kMode), a.Call(Slot(spec, "_wfopen")), a.MovReg(r4, r0);
+  a.Load(r0, kBuffer), a.Mov(r1, 4), a.Mov(r2, 6), a.MovReg(r3, r4), a.Call(Slot(spec, "fwrite"));
+  a.Load(r0, kBuffer + 8), a.LoadFrom(r0, r0), a.MovReg(r1, r4), a.Call(Slot(spec, "fputws"));
+  a.MovReg(r0, r4), a.Call(Slot(spec, "fclose"));
+  a.Mov(r0, 42), a.Pop();
+  spec.code = a.Finish();
+  Place(&spec, kPath, Wide(u"\\entry.bin"));
+  Place(&spec, kMode, Wide(u"wb"));
+
+  for (const std::u16string& commandLine : {std::u16string(u""), std::u16string(u"  -talvspec \u00e9 x  ")}) {
+    const ce::RunOutcome outcome = Run(spec, commandLine);
+    ASSERT_FALSE(outcome.faulted) << outcome.message;
+    EXPECT_EQ(outcome.exitCode, 42u);
+    const std::string entry = device.ReadFile("\\entry.bin");
+    ASSERT_EQ(entry.size(), 24 + 2 * commandLine.size());
+    EXPECT_NE(U32(entry, 0), 0u) << "r0: the process";
+    EXPECT_EQ(U32(entry, 4), 0u) << "r1: no previous instance";
+    EXPECT_NE(U32(entry, 8), 0u) << "r2: the command line, never null";
+    EXPECT_EQ(U32(entry, 12), 5u) << "r3: SW_SHOW";
+    EXPECT_EQ(U32(entry, 16) % 8, 4u) << "SP starts only 4-byte aligned";
+    std::u16string echoed;
+    for (std::size_t i = 24; i + 1 < entry.size(); i += 2)
+      echoed += static_cast<char16_t>(static_cast<uint8_t>(entry[i]) | (static_cast<uint8_t>(entry[i + 1]) << 8));
+    EXPECT_EQ(echoed, commandLine);
+  }
+}
+
+TEST_F(CeRunner, StreamsWriteThroughTheDeviceModel) {
+  struct Case {
+    std::u16string path, mode, text;
+    uint32_t exitCode;
+    std::string hostFile, bytes;  // hostFile relative to root/, empty: nothing to look at
+  };
+  const Case cases[] = {
+      {u"\\ZETA\\Out.txt", u"wt", u"a\nb\u00e9\u20ac", 0, "Zeta/Out.txt", "a\r\nb??"},
+      {u"\\Zeta\\bin.dat", u"wb", u"A\n", 0, "Zeta/bin.dat", std::string("A\0\n\0", 4)},
+      {u"\\zeta\\SUB\\x.bin", u"w", u"new", 0, "Zeta/sub/x.bin", "new"},
+      {u"\\Zeta\\\u00e9t\u00e9.txt", u"wt", u"ok", 0, "Zeta/\xC3\xA9t\xC3\xA9.txt", "ok"},
+      {u"\\Zeta\\\u0416.txt", u"wt", u"x", 1, "", ""},  // beyond ISO 8859-1
+      {u"\\Locked\\x.txt", u"wt", u"x", 1, "Locked/x.txt", "<missing>"},
+      {u"\\Missing\\x.txt", u"wt", u"x", 1, "Missing", "<missing>"},
+      {u"\\..\\escape.txt", u"wt", u"x", 1, "../escape.txt", "<missing>"},
+      {u"relative.txt", u"wt", u"x", 1, "relative.txt", "<missing>"},
+      {u"\\Zeta\\sub", u"wt", u"x", 1, "", ""},  // a folder
+      {u"\\Zeta\\none.txt", u"rb", u"x", 1, "Zeta/none.txt", "<missing>"},
+      {u"\\Zeta\\bad.txt", u"wz", u"x", 1, "Zeta/bad.txt", "<missing>"},
+  };
+  for (const Case& c : cases) {
+    const ce::RunOutcome outcome = Run(WriteText(c.path, c.mode, c.text));
+    ASSERT_FALSE(outcome.faulted) << outcome.message;
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << ce::Utf8(c.path) << " " << ce::Utf8(c.mode);
+    if (!c.hostFile.empty()) {
+      EXPECT_EQ(device.ReadFile("\\" + c.hostFile), c.bytes) << c.hostFile;
+    }
+  }
+}
+
+TEST_F(CeRunner, WriteBeyondTheVolumesFreeSpaceGivesAShortCount) {
+  ImageSpec spec = Coredll({"_wfopen", "fwrite", "fclose"});
+  Arm a;
+  a.Push();
+  a.Load(r0, kPath), a.Load(r1, kMode), a.Call(Slot(spec, "_wfopen")), a.MovReg(r4, r0);
+  a.Load(r0, kBuffer), a.Mov(r1, 4), a.Mov(r2, 5), a.MovReg(r3, r4), a.Call(Slot(spec, "fwrite")), a.MovReg(r5, r0);
+  a.Load(r0, kBuffer), a.Mov(r1, 1), a.Mov(r2, 1), a.MovReg(r3, r4), a.Call(Slot(spec, "fwrite")), a.MovReg(r6, r0);
+  a.MovReg(r0, r4), a.Call(Slot(spec, "fclose"));
+  a.Emit(0xE0860205);  // add r0, r6, r5, lsl #4: both counts in the exit code
+  a.Pop();
+  spec.code = a.Finish();
+  Place(&spec, kPath, Wide(u"\\Alpha\\full.bin"));
+  Place(&spec, kMode, Wide(u"wb"));
+  Place(&spec, kBuffer, std::vector<uint8_t>(20, 0x5A));
+  const ce::RunOutcome outcome = Run(spec);
+  ASSERT_FALSE(outcome.faulted) << outcome.message;
+  EXPECT_EQ(outcome.exitCode, 4u * 16 + 0) << "16 bytes fit the 16-byte volume: 4 of 5 items, then none";
+  EXPECT_EQ(device.ReadFile("\\Alpha\\full.bin"), std::string(16, 'Z'));
+}
+
+// FindFirstFileW(pattern); each find data record written whole to \list.bin; exit 1 when nothing matched.
+ImageSpec ListFolder(const std::u16string& pattern) {
+  ImageSpec spec = Coredll({"_wfopen", "fwrite", "fclose", "FindFirstFileW", "FindNextFileW", "FindClose"});
+  Arm a;
+  const int next = a.NewLabel(), done = a.NewLabel(), empty = a.NewLabel();
+  a.Push();
+  a.Load(r0, kPath), a.Load(r1, kMode), a.Call(Slot(spec, "_wfopen")), a.MovReg(r4, r0);
+  a.Load(r0, kText), a.Load(r1, kBuffer), a.Call(Slot(spec, "FindFirstFileW")), a.MovReg(r5, r0);
+  a.Cmn(r5, 1), a.Branch(kEq, empty);
+  a.Bind(next);
+  a.Load(r0, kBuffer), a.Mov(r1, 1), a.Load(r2, 560), a.MovReg(r3, r4), a.Call(Slot(spec, "fwrite"));
+  a.MovReg(r0, r5), a.Load(r1, kBuffer), a.Call(Slot(spec, "FindNextFileW"));
+  a.Cmp(r0, 0), a.Branch(kNe, next);
+  a.MovReg(r0, r5), a.Call(Slot(spec, "FindClose"));
+  a.Mov(r6, 0), a.Branch(kAlways, done);
+  a.Bind(empty);
+  a.Mov(r6, 1);
+  a.Bind(done);
+  a.MovReg(r0, r4), a.Call(Slot(spec, "fclose"));
+  a.MovReg(r0, r6), a.Pop();
+  spec.code = a.Finish();
+  Place(&spec, kPath, Wide(u"\\list.bin"));
+  Place(&spec, kMode, Wide(u"wb"));
+  Place(&spec, kText, Wide(pattern));
+  Place(&spec, kBuffer, std::vector<uint8_t>(560, 0xA5));
+  return spec;
+}
+
+TEST_F(CeRunner, SearchListsVolumesInDeviceOrderThenTheRestByName) {
+  struct Case {
+    std::u16string pattern;
+    uint32_t exitCode;
+    std::vector<std::pair<std::string, uint32_t>> entries;  // name, attributes
+  };
+  const Case cases[] = {
+      {u"\\*",
+       0,
+       {{"Zeta", 0x110},
+        {"Alpha", 0x110},
+        {"Locked", 0x110},
+        {"archivio", 0x10},
+        {"b.txt", 0x20},
+        {"list.bin", 0x20},
+        {"Windows", 0x10}}},
+      {u"\\WINDOWS\\*.*", 0, {{"help.txt", 0x20}}},
+      {u"\\zeta\\*", 0, {{"sub", 0x10}}},
+      {u"\\*.txt", 0, {{"b.txt", 0x20}}},
+      {u"\\Nothing*", 1, {}},
+      {u"\\Missing\\*", 1, {}},
+  };
+  for (const Case& c : cases) {
+    const ce::RunOutcome outcome = Run(ListFolder(c.pattern));
+    ASSERT_FALSE(outcome.faulted) << outcome.message;
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << ce::Utf8(c.pattern);
+    const std::string list = device.ReadFile("\\list.bin");
+    ASSERT_EQ(list.size(), 560 * c.entries.size()) << ce::Utf8(c.pattern);
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+      const std::string record = list.substr(560 * i, 560);
+      std::string name;
+      for (std::size_t at = 40; record[at] != 0 || record[at + 1] != 0; at += 2) name += record[at];
+      EXPECT_EQ(name, c.entries[i].first) << ce::Utf8(c.pattern) << " entry " << i;
+      EXPECT_EQ(U32(record, 0), c.entries[i].second) << name;
+      if (name == "b.txt") {
+        EXPECT_EQ(U32(record, 32), 3u) << "nFileSizeLow";
+      }
+      if (i == 0) {
+        EXPECT_EQ(static_cast<uint8_t>(record[40 + 2 * name.size() + 2]), 0xA5)
+            << "only the name and its terminator are written into cFileName";
+      }
+    }
+  }
+}
+
+TEST_F(CeRunner, FreeSpaceQueryAnswersForTheVolumeOrTheMainStore) {
+  struct Case {
+    std::u16string path;
+    uint32_t available, total, totalFree;  // where each result goes; 0 = a null pointer
+    uint32_t result;
+    uint64_t expected[3];
+  };
+  const Case cases[] = {
+      {u"Zeta", kBuffer, kBuffer + 8, kBuffer + 16, 1, {999000, 1000000, 999000}},
+      {u"\\ZETA\\sub", kBuffer, kBuffer + 8, kBuffer + 16, 1, {999000, 1000000, 999000}},
+      {u"\\Windows", kBuffer, kBuffer + 8, kBuffer + 16, 1, {1048576 - 10, 1048576, 1048576 - 10}},
+      {u"Locked", 0, 0, kBuffer + 16, 1, {0, 0, 1000000}},
+      {u"\\Nowhere", kBuffer, kBuffer + 8, kBuffer + 16, 0, {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    ImageSpec spec = Coredll({"GetDiskFreeSpaceExW", "_wfopen", "fwrite", "fclose"});
+    Arm a;
+    a.Push();
+    a.Load(r0, kText), a.Load(r1, c.available), a.Load(r2, c.total), a.Load(r3, c.totalFree);
+    a.Call(Slot(spec, "GetDiskFreeSpaceExW")), a.MovReg(r5, r0);
+    a.Load(r0, kPath), a.Load(r1, kMode), a.Call(Slot(spec, "_wfopen")), a.MovReg(r4, r0);
+    a.Load(r0, kBuffer), a.Mov(r1, 8), a.Mov(r2, 3), a.MovReg(r3, r4), a.Call(Slot(spec, "fwrite"));
+    a.MovReg(r0, r4), a.Call(Slot(spec, "fclose"));
+    a.MovReg(r0, r5), a.Pop();
+    spec.code = a.Finish();
+    Place(&spec, kPath, Wide(u"\\Zeta\\free.bin"));
+    Place(&spec, kMode, Wide(u"wb"));
+    Place(&spec, kText, Wide(c.path));
+    Place(&spec, kBuffer, std::vector<uint8_t>(24, 0));
+    const ce::RunOutcome outcome = Run(spec);
+    ASSERT_FALSE(outcome.faulted) << outcome.message;
+    EXPECT_EQ(outcome.exitCode, c.result) << ce::Utf8(c.path);
+    const std::string figures = device.ReadFile("\\Zeta\\free.bin");
+    ASSERT_EQ(figures.size(), 24u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(U64(figures, 8 * i), c.expected[i]) << ce::Utf8(c.path) << " result " << i;
+    std::remove(device.Host("\\Zeta\\free.bin").c_str());
+  }
+}
+
+ImageSpec ReturnCode(uint32_t code) {
+  ImageSpec spec;
+  Arm a;
+  a.Mov(r0, code), a.ReturnLr();
+  spec.code = a.Finish();
+  return spec;
+}
+
+TEST_F(CeRunner, ThumbCallerIsReturnedToInThumb) {
+  ImageSpec spec = Coredll({"GetDiskFreeSpaceExW"});
+  Arm a;
+  a.Push();
+  a.Emit(0xE28F4001);  // add r4, pc, #1: the Thumb code below, with bit 0 set
+  a.Emit(0xE12FFF14);  // bx r4
+  // Thumb, two instructions a word: ldr r0, [pc, #16]; ldr r0, [r0] | mov ip, r0; movs r0, #0 |
+  // movs r1, #0; movs r2, #0 | movs r3, #0; blx ip | adds r0, #41; pop {r4-r7, pc} | the slot's address
+  for (uint32_t word : {0x68004804u, 0x20004684u, 0x22002100u, 0x47E02300u, 0xBDF03029u}) a.Emit(word);
+  a.Emit(Slot(spec, "GetDiskFreeSpaceExW"));
+  spec.code = a.Finish();
+  const ce::RunOutcome outcome = Run(spec);
+  ASSERT_FALSE(outcome.faulted) << outcome.message;
+  EXPECT_EQ(outcome.exitCode, 42u) << "GetDiskFreeSpaceExW(null, ...) gives 1, and the Thumb caller adds 41";
+}
+
+TEST_F(CeRunner, HeadersTheHandheldAcceptsLoad) {
+  const std::pair<uint16_t, uint16_t> versions[] = {{4, 20}, {5, 0}, {3, 0}};
+  for (const auto& version : versions) {
+    ImageSpec spec = ReturnCode(42);
+    spec.subsystemMajor = version.first, spec.subsystemMinor = version.second;
+    const ce::RunOutcome outcome = Run(spec);
+    EXPECT_FALSE(outcome.faulted) << version.first << "." << version.second << ": " << outcome.message;
+    EXPECT_EQ(outcome.exitCode, 42u);
+  }
+}
+
+TEST_F(CeRunner, ImageWhoseBaseIsOutsideTheSlotIsMovedByItsRelocations) {
+  ImageSpec spec;
+  spec.imageBase = 0x40000000;
+  spec.characteristics = 0x0102;  // relocations kept
+  Arm a;
+  a.Load(r0, spec.imageBase + 0x3000), a.LoadFrom(r0, r0), a.ReturnLr();  // the literal is at RVA 0x100C
+  spec.code = a.Finish();
+  spec.relocations = {0x100C};
+  spec.data = {42, 0, 0, 0};
+  const ce::RunOutcome outcome = Run(spec);
+  ASSERT_FALSE(outcome.faulted) << outcome.message;
+  EXPECT_EQ(outcome.exitCode, 42u) << "the pointer to .data follows the image to its new base";
+}
+
+TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
+  struct Case {
+    const char* what;
+    std::function<ImageSpec()> image;
+    const char* message;  // a part of the fault message
+  };
+  const auto patched = [](std::function<void(ImageSpec&)> patch) {
+    return [patch] {
+      ImageSpec spec = ReturnCode(0);
+      patch(spec);
+      return spec;
+    };
+  };
+  const auto calling = [](const char* function, uint32_t r0Value, uint32_t r1Value) {
+    return [=] {
+      ImageSpec spec = Coredll({function});
+      Arm a;
+      a.Push(), a.Load(r0, r0Value), a.Load(r1, r1Value), a.Mov(r2, 1), a.Mov(r3, 0);
+      a.Call(Slot(spec, function)), a.Mov(r0, 0), a.Pop();
+      spec.code = a.Finish();
+      Place(&spec, kPath, Wide(u"\\open.bin"));
+      Place(&spec, kMode, Wide(u"wb"));
+      Place(&spec, kText, Wide(u"\\*"));
+      return spec;
+    };
+  };
+  const auto program = [](std::vector<uint32_t> words) {
+    return [words] {
+      ImageSpec spec = Coredll({"_wfopen"});
+      Arm a;
+      for (uint32_t word : words) a.Emit(word);
+      spec.code = a.Finish();
+      return spec;
+    };
+  };
+  const Case cases[] = {
+      {"machine x86", patched([](ImageSpec& s) { s.machine = 0x014C; }), "machine x86 (0x014C) is not ARM"},
+      {"machine ARMNT", patched([](ImageSpec& s) { s.machine = 0x01C4; }), "ARMNT"},
+      {"subsystem version 6.0", patched([](ImageSpec& s) { s.subsystemMajor = 6, s.subsystemMinor = 0; }),
+       "subsystem version 6.0"},
+      {"console subsystem", patched([](ImageSpec& s) { s.subsystem = 3; }), "subsystem 3 is not"},
+      {"a DLL", patched([](ImageSpec& s) { s.characteristics = 0x2102; }), "not an executable"},
+      {".NET image", patched([](ImageSpec& s) { s.clrDirectory = 0x2F00; }), "CLR"},
+      {"section past SizeOfImage", patched([](ImageSpec& s) { s.dataVirtualSize = 0x2000; }), "SizeOfImage"},
+      {"base outside the slot", patched([](ImageSpec& s) { s.imageBase = 0x40000000; }), "is not usable"},
+      {"unknown import",
+       [] {
+         return Coredll({"fwrite", "CreateFileW"});
+       },
+       "import CreateFileW from COREDLL.dll is not provided"},
+      {"import from another DLL",
+       [] {
+         ImageSpec spec = ReturnCode(0);
+         spec.imports = {{"MSVCRT.dll", "fwrite"}};
+         return spec;
+       },
+       "fwrite from MSVCRT.dll"},
+      {"imports never bound",
+       [] {
+         ImageSpec spec = Coredll({"fwrite"});
+         spec.lookupTables = false;
+         return spec;
+       },
+       "OriginalFirstThunk 0"},
+      {"pointer into nothing", calling("_wfopen", 4, kMode), "_wfopen: the file name at 0x00000004 is not in"},
+      {"string without terminator",
+       [&] {
+         ImageSpec spec = calling("_wfopen", kData + 0xFF0, kMode)();
+         Place(&spec, kData + 0xFF0, std::vector<uint8_t>(16, 'A'));
+         return spec;
+       },
+       "not terminated within readable memory"},
+      {"find data into nothing", calling("FindFirstFileW", kText, 8), "find data at 0x00000008"},
+      {"FILE* never handed out", calling("fclose", 0x1234, 0), "FILE* 0x00001234 was not handed out"},
+      {"search handle never handed out", calling("FindClose", 0x2E000010, 0), "search handle 0x2E000010"},
+      {"file left open", calling("_wfopen", kPath, kMode), "left open at exit: FILE \\open.bin (mode wb)"},
+      {"search left open", calling("FindFirstFileW", kText, kBuffer), "left open at exit: search \\*"},
+      {"stack overrun", program({0xE52D0004, 0xEAFFFFFD}), "stack overrun"},  // str r0, [sp, #-4]!; b .-4
+      {"read of unmapped memory", program({0xE5900000}), "read of 0x00001042 (unmapped memory)"},  // ldr r0, [r0]
+      {"write into the code", program({0xE58F0000}), "not allowed in the image"},                  // str r0, [pc]
+      {"undefined instruction", program({0xE7F000F0}), "undefined instruction"},
+      {"ARMv7 instruction on the ARMv5 handheld", program({0xE300002A, 0xE12FFF1E}),  // movw r0, #42; bx lr
+       "undefined instruction 0xE300002A"},
+      {"never ends", program({0xEAFFFFFE}), "did not end within 200000 instructions"},  // b .
+  };
+  ce::RunLimits limits;
+  limits.instructions = 200000;
+  for (const Case& c : cases) {
+    const ce::RunOutcome outcome = Run(c.image(), u"", limits);
+    EXPECT_TRUE(outcome.faulted) << c.what << " ran to exit code " << outcome.exitCode;
+    EXPECT_NE(outcome.message.find(c.message), std::string::npos) << c.what << ": " << outcome.message;
+  }
+}
+
+}  // namespace
