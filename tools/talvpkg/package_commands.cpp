@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "archive_format.h"
+#include "device_checks.h"
 #include "file_util.h"
 #include "package_inflater.h"
 #include "text_encoding.h"
@@ -85,8 +86,16 @@ bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, fs::path* lastFo
 
 bool VerifyPackage(const fs::path& package, ArchiveSummary* summary, std::string* defect) {
   TempFile archive;
+  uint32_t index = 0;
+  const auto check = [&index](const talv::ArchiveEntry& entry, FILE*, std::string* problem) {
+    ++index;
+    const std::string why = EntryNameProblem(entry);
+    if (why.empty()) return VisitResult::kSkip;
+    *problem = "entry " + std::to_string(index) + ": " + why + ", which the handheld refuses";
+    return VisitResult::kStop;
+  };
   return Decompress(package, fs::temp_directory_path(), &archive, defect) &&
-         CheckArchive(archive.get(), nullptr, nullptr, summary, defect);
+         CheckArchive(archive.get(), nullptr, check, summary, defect);
 }
 
 bool ListPackage(const fs::path& package, FILE* out, std::string* defect, std::vector<std::string>* warnings) {

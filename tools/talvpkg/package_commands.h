@@ -11,7 +11,8 @@
 
 namespace talvpkg {
 
-// Checks the zlib stream and the whole archive. False with the first defect and its offset.
+// Checks the zlib stream, the whole archive and that the handheld takes every name the installer gives it.
+// False with the first defect and its offset (or entry).
 bool VerifyPackage(const std::filesystem::path& package, ArchiveSummary* summary, std::string* defect);
 
 // Prints the flags, the entry count and one line per entry (tag, relative folder, name, size, separated

@@ -1,0 +1,203 @@
+// One table of names and the verdict every judge of names must reach: the rule itself (on UTF-16 and on narrow
+// text), the emulated handheld, the survey's volume check and talvpkg verify. A package that verify passes is
+// one the handheld takes; a name verify refuses is refused with the rule's reason.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+#include "deflate_sink.h"
+#include "device_name.h"
+#include "device_path_map.h"
+#include "package_commands.h"
+#include "storage_survey.h"
+#include "test_support.h"
+
+namespace {
+
+using package_test::ScratchDir;
+using talv::NameProblem;
+
+struct NameCase {
+  std::u16string name;
+  NameProblem problem;
+  const char* reason;  // part of DescribeNameProblem's text; empty for an allowed name
+};
+
+const std::vector<NameCase>& Cases() {
+  static const std::vector<NameCase> cases = {
+      {u"Talvenia.exe", NameProblem::kNone, ""},
+      {u"Perch\u00E9 s\u00EC.txt", NameProblem::kNone, ""},
+      {u"a.b.c", NameProblem::kNone, ""},
+      {u"CONSOLE", NameProblem::kNone, ""},
+      {u"COM10", NameProblem::kNone, ""},
+      {u"LPT", NameProblem::kNone, ""},
+      {u"NULL.txt", NameProblem::kNone, ""},
+      {u"xCON", NameProblem::kNone, ""},
+      {u"COM\u00BC", NameProblem::kNone, ""},  // a fraction, not a superscript digit
+      {std::u16string(255, u'n'), NameProblem::kNone, ""},
+      {u"", NameProblem::kEmpty, "an empty name"},
+      {u".", NameProblem::kDotName, "the name \".\""},
+      {u"..", NameProblem::kDotName, "the name \"..\""},
+      {u"a\x01", NameProblem::kControlCharacter, "a control character"},
+      {u"tab\there", NameProblem::kControlCharacter, "a control character"},
+      {u"\u0141\u00F3d\u017A", NameProblem::kOutsideLatin1, "outside ISO 8859-1"},
+      {u"a\\b", NameProblem::kSeparator, "the character '\\'"},
+      {u"a/b", NameProblem::kSeparator, "the character '/'"},
+      {u"a*b", NameProblem::kWildcard, "the character '*'"},
+      {u"a?b", NameProblem::kWildcard, "the character '?'"},
+      {u"c:d", NameProblem::kForbiddenCharacter, "the character ':'"},
+      {u"a\"b", NameProblem::kForbiddenCharacter, "the character '\"'"},
+      {u"<a", NameProblem::kForbiddenCharacter, "the character '<'"},
+      {u"a>", NameProblem::kForbiddenCharacter, "the character '>'"},
+      {u"a|b", NameProblem::kForbiddenCharacter, "the character '|'"},
+      {u"name.", NameProblem::kTrailingDotOrBlank, "trailing dot or space"},
+      {u"name ", NameProblem::kTrailingDotOrBlank, "trailing dot or space"},
+      {std::u16string(256, u'n'), NameProblem::kTooLong, "more than 255 characters"},
+      {u"CON", NameProblem::kReservedDeviceName, "reserved device name CON"},
+      {u"prn.txt", NameProblem::kReservedDeviceName, "reserved device name PRN"},
+      {u"Aux.a.b", NameProblem::kReservedDeviceName, "reserved device name AUX"},
+      {u"nul.tar.gz", NameProblem::kReservedDeviceName, "reserved device name NUL"},
+      {u"NUL .txt", NameProblem::kReservedDeviceName, "reserved device name NUL"},
+      {u"COM0", NameProblem::kReservedDeviceName, "reserved device name COM0"},
+      {u"com9.log", NameProblem::kReservedDeviceName, "reserved device name COM9"},
+      {u"LPT0", NameProblem::kReservedDeviceName, "reserved device name LPT0"},
+      {u"lpt5.doc", NameProblem::kReservedDeviceName, "reserved device name LPT5"},
+      {u"COM\u00B9", NameProblem::kReservedDeviceName, "reserved device name COM\u00B9"},
+      {u"com\u00B2.txt", NameProblem::kReservedDeviceName, "reserved device name COM\u00B2"},
+      {u"LPT\u00B3", NameProblem::kReservedDeviceName, "reserved device name LPT\u00B3"},
+      {u"CONIN$", NameProblem::kReservedDeviceName, "reserved device name CONIN$"},
+      {u"conout$.txt", NameProblem::kReservedDeviceName, "reserved device name CONOUT$"},
+      {u"Clock$", NameProblem::kReservedDeviceName, "reserved device name CLOCK$"},
+  };
+  return cases;
+}
+
+std::string Printable(const std::u16string& name) {
+  std::string text;
+  talv::NarrowLatin1(name.c_str(), name.size(), &text, '?');
+  return talv::Latin1ToUtf8(text.size() > 40 ? text.substr(0, 40) + "..." : text);
+}
+
+TEST(DeviceName, EveryJudgeReachesTheRulesVerdict) {
+  for (const NameCase& c : Cases()) {
+    SCOPED_TRACE(Printable(c.name));
+    const bool allowed = c.problem == NameProblem::kNone;
+    const talv::NameVerdict verdict = talv::JudgeName(c.name);
+    EXPECT_EQ(verdict.problem, c.problem);
+    EXPECT_EQ(static_cast<bool>(verdict), allowed);
+    const std::string text = talv::DescribeNameProblem(verdict);
+    EXPECT_NE(text.find(c.reason), std::string::npos) << "got \"" << text << "\"";
+    EXPECT_EQ(text.empty(), allowed);
+
+    EXPECT_EQ(emu::ComponentAllowed(c.name), allowed);
+
+    std::string narrow;
+    if (!talv::NarrowLatin1(c.name.c_str(), c.name.size(), &narrow)) continue;  // no narrow form to judge
+    EXPECT_EQ(talv::JudgeNameLatin1(narrow).problem, c.problem);
+    EXPECT_EQ(talv::IsUsableVolumeName(narrow), allowed);
+  }
+}
+
+// A device path that holds the name as one folder: the emulated handheld maps it only when the rule allows it.
+TEST(DeviceName, TheEmulatedHandheldMapsOnlyAllowedFolders) {
+  for (const NameCase& c : Cases()) {
+    if (c.problem == NameProblem::kSeparator || c.problem == NameProblem::kEmpty) continue;  // not one folder
+    SCOPED_TRACE(Printable(c.name));
+    const std::u16string path = u"\\Storage Card\\" + c.name + u"\\file.txt";
+    if (path.size() >= emu::kDevicePathLimit) continue;  // refused for its length first
+    std::u16string host;
+    const uint32_t error = emu::MapDevicePath(u"C:\\dev", path.c_str(), &host);
+    EXPECT_EQ(error, c.problem == NameProblem::kNone ? 0u : emu::kPathErrorAccessDenied);
+  }
+}
+
+void WritePackage(const package_test::fs::path& path, const std::string& folder, const std::string& name) {
+  FILE* file = package_test::Open(path, "wb");
+  ASSERT_NE(file, nullptr);
+  {
+    talv::DeflateSink sink(file);
+    talv::ArchiveWriter writer(&sink);
+    EXPECT_TRUE(writer.WriteHeader(1, 0, 2) && writer.WriteEntry("Talvenia.exe", "[PRG]", "MZ") &&
+                writer.WriteEntry(name, folder, "data") && writer.Finish() && sink.Finish());
+  }
+  fclose(file);
+}
+
+// verify refuses exactly the names the emulated handheld refuses, as a file name and as a folder, with the reason.
+TEST(DeviceName, VerifyRefusesWhatTheHandheldRefuses) {
+  ScratchDir dir;
+  for (const NameCase& c : Cases()) {
+    std::string narrow;
+    if (!talv::NarrowLatin1(c.name.c_str(), c.name.size(), &narrow)) continue;  // an archive holds narrow text
+    if (narrow.size() > 100) continue;  // the whole device path has a limit of its own
+    SCOPED_TRACE(Printable(c.name));
+    const bool refused = !emu::ComponentAllowed(c.name);
+    struct Placement {
+      const char* what;
+      std::string folder, name;
+    };
+    std::vector<Placement> placements = {{"as the file name", "[PRG]Maps\\", narrow}};
+    // As a folder, an empty name is an empty part the handheld drops, and a backslash makes two folders.
+    if (c.problem != NameProblem::kEmpty && c.problem != NameProblem::kSeparator)
+      placements.push_back({"as a folder", "[DOC]" + narrow + "\\", "f.txt"});
+    for (const Placement& p : placements) {
+      const auto package = dir / "Talvenia2016_full.pkg";
+      WritePackage(package, p.folder, p.name);
+      talvpkg::ArchiveSummary summary;
+      std::string defect;
+      EXPECT_EQ(talvpkg::VerifyPackage(package, &summary, &defect), !refused) << p.what << ": " << defect;
+      if (refused) {
+        EXPECT_NE(defect.find("entry 2: "), std::string::npos) << p.what << ": " << defect;
+        EXPECT_NE(defect.find(c.reason), std::string::npos) << p.what << ": " << defect;
+      }
+    }
+  }
+}
+
+TEST(DeviceName, ConversionsKeepEveryByteAndRefuseWideUnits) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+  const std::u16string wide = talv::WidenLatin1<char16_t>(all);
+  ASSERT_EQ(wide.size(), all.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i], i + 1);
+  std::string back;
+  EXPECT_TRUE(talv::NarrowLatin1(wide.c_str(), wide.size(), &back));
+  EXPECT_EQ(back, all);
+
+  std::string utf8Back;
+  bool notUtf8 = true;
+  EXPECT_TRUE(talv::Latin1FromUtf8(talv::Latin1ToUtf8(all), &utf8Back, &notUtf8));
+  EXPECT_EQ(utf8Back, all);
+
+  const std::u16string mixed = u"a\u20ACb";
+  EXPECT_FALSE(talv::NarrowLatin1(mixed.c_str(), mixed.size(), &back));
+  EXPECT_EQ(back, "");
+  EXPECT_TRUE(talv::NarrowLatin1(mixed.c_str(), mixed.size(), &back, '?'));
+  EXPECT_EQ(back, "a?b");
+  const char16_t field[4] = {u'a', 0, u'b', u'c'};  // stops at the terminator, or at maxUnits
+  EXPECT_TRUE(talv::NarrowLatin1(field, 4, &back));
+  EXPECT_EQ(back, "a");
+  EXPECT_TRUE(talv::NarrowLatin1(field + 2, 1, &back));
+  EXPECT_EQ(back, "b");
+
+  const struct {
+    std::string utf8;
+    bool ok, notUtf8;
+  } utf8Cases[] = {{"caf\xC3\xA9", true, false},
+                   {"\xE2\x82\xAC", false, false},
+                   {"\xC5\x81", false, false},
+                   {"\xFF", false, true},
+                   {"\xC3", false, true}};
+  for (const auto& c : utf8Cases) {
+    std::string latin1 = "stale";
+    EXPECT_EQ(talv::Latin1FromUtf8(c.utf8, &latin1, &notUtf8), c.ok) << c.utf8;
+    if (!c.ok) {
+      EXPECT_EQ(notUtf8, c.notUtf8) << c.utf8;
+      EXPECT_EQ(latin1, "") << c.utf8;
+    }
+  }
+}
+
+}  // namespace
