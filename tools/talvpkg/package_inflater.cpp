@@ -5,6 +5,12 @@
 namespace talvpkg {
 namespace {
 
+// A stream that fails before its first block ends inside the zlib header: the file is something else.
+bool EndedInHeader(const talv::InflateResult& result) {
+  return (result.failure == talv::InflateFailure::kCutShort || result.failure == talv::InflateFailure::kDamaged) &&
+         result.offset <= 2;
+}
+
 std::string Describe(const talv::InflateResult& result) {
   const std::string offset = std::to_string(result.offset);
   switch (result.failure) {
@@ -13,7 +19,7 @@ std::string Describe(const talv::InflateResult& result) {
     case talv::InflateFailure::kRead: return "read error in the package";
     case talv::InflateFailure::kWrite: return "cannot write the decompressed archive";
     case talv::InflateFailure::kCutShort:
-      return "zlib stream cut short at offset " + offset;
+      return "zlib stream cut short at offset " + offset + (result.offset == 0 ? " (the file is empty)" : "");
     case talv::InflateFailure::kDictionary: return "zlib stream needs a preset dictionary (offset " + offset + ")";
     case talv::InflateFailure::kDamaged:
     case talv::InflateFailure::kMemory: break;
@@ -27,7 +33,7 @@ std::string Describe(const talv::InflateResult& result) {
 bool InflateChecked(FILE* source, FILE* destination, std::string* defect, uint64_t* trailingBytes) {
   const talv::InflateResult result = talv::InflateStream(source, destination, true);
   if (result.failure != talv::InflateFailure::kNone) {
-    *defect = Describe(result);
+    *defect = (EndedInHeader(result) ? "not a package made by talvpkg: " : "") + Describe(result);
     return false;
   }
   if (trailingBytes != nullptr) {
