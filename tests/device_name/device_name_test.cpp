@@ -100,19 +100,6 @@ TEST(DeviceName, EveryJudgeReachesTheRulesVerdict) {
   }
 }
 
-// A device path that holds the name as one folder: the emulated handheld maps it only when the rule allows it.
-TEST(DeviceName, TheEmulatedHandheldMapsOnlyAllowedFolders) {
-  for (const NameCase& c : Cases()) {
-    if (c.problem == NameProblem::kSeparator || c.problem == NameProblem::kEmpty) continue;  // not one folder
-    SCOPED_TRACE(Printable(c.name));
-    const std::u16string path = u"\\Storage Card\\" + c.name + u"\\file.txt";
-    if (path.size() >= emu::kDevicePathLimit) continue;  // refused for its length first
-    std::u16string host;
-    const uint32_t error = emu::MapDevicePath(u"C:\\dev", path.c_str(), &host);
-    EXPECT_EQ(error, c.problem == NameProblem::kNone ? 0u : emu::kPathErrorAccessDenied);
-  }
-}
-
 void WritePackage(const package_test::fs::path& path, const std::string& folder, const std::string& name) {
   FILE* file = package_test::Open(path, "wb");
   ASSERT_NE(file, nullptr);
@@ -152,50 +139,6 @@ TEST(DeviceName, VerifyRefusesWhatTheHandheldRefuses) {
         EXPECT_NE(defect.find("entry 2: "), std::string::npos) << p.what << ": " << defect;
         EXPECT_NE(defect.find(c.reason), std::string::npos) << p.what << ": " << defect;
       }
-    }
-  }
-}
-
-TEST(DeviceName, ConversionsKeepEveryByteAndRefuseWideUnits) {
-  std::string all;
-  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::u16string wide = talv::WidenLatin1<char16_t>(all);
-  ASSERT_EQ(wide.size(), all.size());
-  for (std::size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i], i + 1);
-  std::string back;
-  EXPECT_TRUE(talv::NarrowLatin1(wide.c_str(), wide.size(), &back));
-  EXPECT_EQ(back, all);
-
-  std::string utf8Back;
-  bool notUtf8 = true;
-  EXPECT_TRUE(talv::Latin1FromUtf8(talv::Latin1ToUtf8(all), &utf8Back, &notUtf8));
-  EXPECT_EQ(utf8Back, all);
-
-  const std::u16string mixed = u"a\u20ACb";
-  EXPECT_FALSE(talv::NarrowLatin1(mixed.c_str(), mixed.size(), &back));
-  EXPECT_EQ(back, "");
-  EXPECT_TRUE(talv::NarrowLatin1(mixed.c_str(), mixed.size(), &back, '?'));
-  EXPECT_EQ(back, "a?b");
-  const char16_t field[4] = {u'a', 0, u'b', u'c'};  // stops at the terminator, or at maxUnits
-  EXPECT_TRUE(talv::NarrowLatin1(field, 4, &back));
-  EXPECT_EQ(back, "a");
-  EXPECT_TRUE(talv::NarrowLatin1(field + 2, 1, &back));
-  EXPECT_EQ(back, "b");
-
-  const struct {
-    std::string utf8;
-    bool ok, notUtf8;
-  } utf8Cases[] = {{"caf\xC3\xA9", true, false},
-                   {"\xE2\x82\xAC", false, false},
-                   {"\xC5\x81", false, false},
-                   {"\xFF", false, true},
-                   {"\xC3", false, true}};
-  for (const auto& c : utf8Cases) {
-    std::string latin1 = "stale";
-    EXPECT_EQ(talv::Latin1FromUtf8(c.utf8, &latin1, &notUtf8), c.ok) << c.utf8;
-    if (!c.ok) {
-      EXPECT_EQ(notUtf8, c.notUtf8) << c.utf8;
-      EXPECT_EQ(latin1, "") << c.utf8;
     }
   }
 }
