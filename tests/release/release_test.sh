@@ -56,6 +56,9 @@ rm -f "$root"/build/release-*/bin/*.exe
 release --product talvenia --name Talvenia2016_full --version 2.1.0 --dist "$work/dist" "$work/talvenia" \
   > "$work/second.log"
 same_tree "$work/first" "$work/dist"
+for exe in "$work"/dist/*/TalveniaInstaller.exe; do
+  if grep -q -a -F "$root" "$exe"; then fail "$exe holds the build path $root"; fi
+done
 grep -q "^Version: *2.1.0$" "$work/dist/Talvenia2016_full-README.txt" || fail "README has no version line"
 python3 - "$work/dist/Talvenia2016_full-x86_64/TalveniaInstaller.exe" <<'PY' || fail "no version 2.1.0 in the program"
 import sys
