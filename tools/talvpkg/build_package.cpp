@@ -1,5 +1,7 @@
 #include "build_package.h"
 
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -41,9 +43,10 @@ bool BuildPackage(const BuildOptions& options, std::string* error, size_t* entri
   talv::ArchiveWriter writer(&sink);
   writer.WriteHeader(options.productA ? 1 : 0, options.launcher ? 1 : 0, static_cast<uint16_t>(files.size()));
   for (const SourceFile& file : files) {
+    errno = 0;
     UniqueFile source(OpenFile(file.path, "rb"));
     if (!source.IsValid()) {
-      *error = file.path.u8string() + ": cannot be opened";
+      *error = file.path.u8string() + ": cannot be opened: " + (errno != 0 ? std::strerror(errno) : "unknown reason");
       return false;
     }
     if (!writer.BeginEntry(file.name, file.folder, static_cast<uint32_t>(file.size)) ||
