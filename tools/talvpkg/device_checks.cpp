@@ -74,6 +74,11 @@ std::string DeviceLayout::Check(const talv::ArchiveEntry& entry) {
   if (std::string why = EntryNameProblem(entry); !why.empty()) return why;
   const talv::EntryPlan plan = talv::PlanEntry(entry, bases_);
   if (!plan.tagged) return std::string();
+  // A tag without a base folder gives the path as it stands, and the handheld takes only paths from its root.
+  if (plan.devicePath.empty() || plan.devicePath.front() != '\\') {
+    return "\"" + talv::Latin1ToUtf8(plan.devicePath) + "\" is not a path from the handheld's root (a tag without " +
+           "a base folder needs a folder starting with \\)";
+  }
   if (plan.pathTooLong) {
     return "\"" + talv::Latin1ToUtf8(plan.devicePath) + "\" has " + std::to_string(plan.devicePath.size()) +
            " characters on the handheld, over " + std::to_string(talv::kMaxDevicePathLength) + " (installed below " +

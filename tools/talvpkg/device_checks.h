@@ -25,8 +25,8 @@ class DeviceLayout {
   // offers), else the program folder of a handheld in English, \Program Files\, longer than the usual volumes.
   static std::string AssumedDestination(bool launcher);
 
-  // Empty when the handheld takes the entry: its names (EntryNameProblem) and its whole device path of at most
-  // 259 characters. Notes whether the entry is the program the installation starts.
+  // Empty when the handheld takes the entry: its names (EntryNameProblem) and its whole device path, from the
+  // handheld's root and of at most 259 characters. Notes whether the entry is the program the installation starts.
   std::string Check(const talv::ArchiveEntry& entry);
 
   // Empty when some entry lands on the program the installation starts at its end: for a launcher
