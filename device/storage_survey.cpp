@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "device_name.h"
 #include "device_path.h"
 
 namespace talv {
@@ -66,14 +67,7 @@ bool IsLauncherVolume(const std::string& name) {
   return true;
 }
 
-bool IsUsableVolumeName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
-  }
-  return true;
-}
+bool IsUsableVolumeName(const std::string& name) { return static_cast<bool>(JudgeNameLatin1(name)); }
 
 bool IsOfferedVolume(const StorageReportRecord& record, bool launcherInstall) {
   // A name that is empty or holds a separator cannot be an entry of the root folder, and could pass for the

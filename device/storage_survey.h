@@ -35,9 +35,9 @@ int32_t HundredthsOfMegabyteFromBytes(uint32_t freeBytes);
 // The one volume a launcher installation may use: "ROMDisk", in any ASCII letter case.
 bool IsLauncherVolume(const std::string& name);
 
-// Whether a volume name from the report can name a folder in the handheld's root. Names that hold a character
-// no file name may hold (such as the '?' that stands for a character without a narrow form), a path
-// separator, or that are empty, "." or "..", would address something else than the volume, or nothing.
+// Whether a volume name from the report can name a folder in the handheld's root: the name rule of every device
+// name (device_name.h). A '?' that stands for a character without a narrow form, a separator, a reserved device
+// name or an empty, "." or ".." name would address something else than the volume, or nothing.
 bool IsUsableVolumeName(const std::string& name);
 
 // Whether a record is offered as a destination: every record, or in a launcher installation only ROMDisk.

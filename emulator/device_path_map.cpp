@@ -1,41 +1,10 @@
 #include "device_path_map.h"
 
+#include "device_name.h"
+
 namespace emu {
-namespace {
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-// Host device names are matched without regard to ASCII letter case, as the host matches them.
-bool EqualAsciiNoCase(const std::u16string& a, const char16_t* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != 0; ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return i == a.size() && b[i] == 0;
-}
-
-bool IsReservedDeviceName(const std::u16string& component) {
-  // A host device name keeps its meaning with any extension and letter case: NUL.txt is NUL.
-  std::u16string stem = component.substr(0, component.find(u'.'));
-  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
-  static const char16_t* const kNames[] = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$", u"CLOCK$"};
-  for (const char16_t* name : kNames) {
-    if (EqualAsciiNoCase(stem, name)) return true;
-  }
-  if (stem.size() == 4 && (EqualAsciiNoCase(stem.substr(0, 3), u"COM") || EqualAsciiNoCase(stem.substr(0, 3), u"LPT")))
-    return (stem[3] >= u'0' && stem[3] <= u'9') || stem[3] == 0xB9 || stem[3] == 0xB2 || stem[3] == 0xB3;
-  return false;
-}
-
-}  // namespace
-
-bool ComponentAllowed(const std::u16string& component) {
-  if (component.empty() || component == u"." || component == u"..") return false;
-  if (component.back() == u'.' || component.back() == u' ') return false;
-  for (char16_t c : component) {
-    if (c < 0x20 || std::u16string(u"<>:\"/\\|?*").find(c) != std::u16string::npos) return false;
-  }
-  return !IsReservedDeviceName(component);
-}
+bool ComponentAllowed(const std::u16string& component) { return static_cast<bool>(talv::JudgeName(component)); }
 
 uint32_t SplitDevicePath(const char16_t* devicePath, std::vector<std::u16string>* components) {
   components->clear();

@@ -16,9 +16,8 @@ constexpr uint32_t kPathErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr uint32_t kPathErrorTooLong = 206;          // ERROR_FILENAME_EXCED_RANGE
 constexpr std::size_t kDevicePathLimit = 260;        // a device path is shorter than this
 
-// Whether component can be one folder or file name inside root\: not empty, "." or "..", no ':', '/', '\',
-// wildcard, quote, pipe or control character, no trailing dot or blank (the host would drop it), and no host
-// device name (NUL, COM1, CONIN$, ... in any letter case and with any extension).
+// Whether component can be one folder or file name inside root\: the handheld's name rule (talv::JudgeName in
+// device_name.h), the same that the package tool applies, so a package it passes is never refused here.
 bool ComponentAllowed(const std::u16string& component);
 
 // The components of a device path, or the error that refuses it: kPathErrorInvalidParameter for a null or

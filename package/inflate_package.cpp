@@ -4,38 +4,64 @@
 
 #include "zlib_stream.h"
 
+namespace talv {
 namespace {
 
 constexpr unsigned kChunk = 16384;
 
+// The offset counts what was read less what zlib left unused: total_in is not brought up to date on every early
+// return (a dictionary request leaves it behind).
+InflateResult Ended(int code, InflateFailure failure, const z_stream& stream, uint64_t read) {
+  InflateResult result;
+  result.code = code;
+  result.failure = failure;
+  result.offset = read - stream.avail_in;
+  if (failure == InflateFailure::kDamaged && stream.msg != nullptr) result.zlibMessage = stream.msg;
+  return result;
+}
+
 }  // namespace
 
-int InflatePackage(FILE* source, FILE* destination) {
+InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfterStream) {
   // Static buffers would not be shared safely between threads; 32 KiB on the stack is fine for a worker.
   unsigned char in[kChunk];
   unsigned char out[kChunk];
 
   z_stream stream = {};
+  uint64_t read = 0;
   int ret = inflateInit(&stream);
-  if (ret != Z_OK) return ret;
-  const talv::UniqueInflateStream ending(&stream);
+  if (ret != Z_OK) return Ended(ret, InflateFailure::kInit, stream, read);
+  const UniqueInflateStream ending(&stream);
 
   do {
     stream.avail_in = static_cast<uInt>(fread(in, 1, kChunk, source));
-    if (ferror(source)) return Z_ERRNO;
-    if (stream.avail_in == 0) break;
+    read += stream.avail_in;
+    if (ferror(source)) return Ended(Z_ERRNO, InflateFailure::kRead, stream, read);
+    if (stream.avail_in == 0) return Ended(Z_DATA_ERROR, InflateFailure::kCutShort, stream, read);
     stream.next_in = in;
 
     do {
       stream.avail_out = kChunk;
       stream.next_out = out;
       ret = inflate(&stream, Z_NO_FLUSH);
-      if (ret == Z_NEED_DICT) return Z_DATA_ERROR;
-      if (ret == Z_DATA_ERROR || ret == Z_MEM_ERROR) return ret;
+      if (ret == Z_NEED_DICT) return Ended(Z_DATA_ERROR, InflateFailure::kDictionary, stream, read);
+      if (ret == Z_DATA_ERROR) return Ended(ret, InflateFailure::kDamaged, stream, read);
+      if (ret == Z_MEM_ERROR) return Ended(ret, InflateFailure::kMemory, stream, read);
       const size_t produced = kChunk - stream.avail_out;
-      if (fwrite(out, 1, produced, destination) != produced || ferror(destination)) return Z_ERRNO;
+      if (fwrite(out, 1, produced, destination) != produced || ferror(destination))
+        return Ended(Z_ERRNO, InflateFailure::kWrite, stream, read);
     } while (stream.avail_out == 0);
   } while (ret != Z_STREAM_END);
 
-  return ret == Z_STREAM_END ? Z_OK : Z_DATA_ERROR;
+  InflateResult result = Ended(Z_OK, InflateFailure::kNone, stream, read);
+  if (countBytesAfterStream) {
+    result.bytesAfterStream = stream.avail_in;
+    for (size_t got; (got = fread(in, 1, kChunk, source)) > 0;) result.bytesAfterStream += got;
+    if (ferror(source)) return Ended(Z_ERRNO, InflateFailure::kRead, stream, read);
+  }
+  return result;
 }
+
+}  // namespace talv
+
+int InflatePackage(FILE* source, FILE* destination) { return talv::InflateStream(source, destination, false).code; }

@@ -12,9 +12,11 @@ set(TALV_CE_RUNNER_SHARED_SOURCES
   ${TALV_SOURCE_ROOT}/emulator/device_path_map.cpp
   ${TALV_SOURCE_ROOT}/emulator/device_volumes.cpp
   ${TALV_SOURCE_ROOT}/emulator/portable_text.cpp
-  ${TALV_SOURCE_ROOT}/device_agent/host_text.cpp)
+  ${TALV_SOURCE_ROOT}/device_agent/host_text.cpp
+  ${TALV_SOURCE_ROOT}/framework/base/device_name.cpp)
 set(TALV_CE_RUNNER_INCLUDES
-  ${TALV_SOURCE_ROOT}/emulator/ce_runner ${TALV_SOURCE_ROOT}/emulator ${TALV_SOURCE_ROOT}/device_agent)
+  ${TALV_SOURCE_ROOT}/emulator/ce_runner ${TALV_SOURCE_ROOT}/emulator ${TALV_SOURCE_ROOT}/device_agent
+  ${TALV_SOURCE_ROOT}/framework/base)
 
 find_path(TALV_UNICORN_INCLUDE unicorn/unicorn.h)
 find_library(TALV_UNICORN_LIBRARY unicorn)

@@ -1,25 +1,18 @@
 #include "latin1_text.h"
 
+#include <cstdint>
+
+#include "device_name.h"
+
 namespace base {
 
-std::wstring Widen(const char* text) {
-  std::wstring out;
-  if (text == nullptr) return out;
-  for (const char* p = text; *p != '\0'; ++p) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return out;
-}
+std::wstring Widen(const char* text) { return text == nullptr ? std::wstring() : Widen(std::string(text)); }
 
-std::wstring Widen(const std::string& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-  return out;
-}
+std::wstring Widen(const std::string& text) { return talv::WidenLatin1<wchar_t>(text); }
 
 std::string Narrow(const wchar_t* text) {
   std::string out;
-  if (text == nullptr) return out;
-  for (const wchar_t* p = text; *p != L'\0'; ++p) out.push_back(*p <= 0xFF ? static_cast<char>(*p) : '?');
+  talv::NarrowLatin1(text, SIZE_MAX, &out, '?');
   return out;
 }
 

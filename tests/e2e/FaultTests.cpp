@@ -16,7 +16,9 @@
 #include "InstallerProcess.h"
 #include "TestEnvironment.h"
 #include "WizardMessages.h"
+#include "deflate_sink.h"
 #include "resource.h"
+#include "unique_handle.h"
 
 using namespace ui_test;
 
@@ -47,38 +49,17 @@ std::vector<PackageEntry> NumberedEntries(int count) {
 
 // A package whose archive is headerBytes followed by zeroBytes zeros, deflated as it streams.
 bool WriteZeroTailPackage(const std::wstring& path, const std::string& headerBytes, uint64_t zeroBytes) {
-  FILE* out = _wfopen(path.c_str(), L"wb");
-  if (out == nullptr) return false;
-  z_stream stream = {};
-  bool ok = deflateInit(&stream, 1) == Z_OK;
-  static unsigned char zeros[1 << 20];
-  unsigned char packed[1 << 16];
-  uint64_t left = zeroBytes;
-  bool header = true;
-  while (ok) {
-    if (header) {
-      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(headerBytes.data()));
-      stream.avail_in = static_cast<uInt>(headerBytes.size());
-      header = false;
-    } else {
-      const uInt chunk = left < sizeof zeros ? static_cast<uInt>(left) : static_cast<uInt>(sizeof zeros);
-      stream.next_in = zeros;
-      stream.avail_in = chunk;
-      left -= chunk;
-    }
-    const int flush = left == 0 && !header ? Z_FINISH : Z_NO_FLUSH;
-    int ret = Z_OK;
-    do {
-      stream.next_out = packed;
-      stream.avail_out = sizeof packed;
-      ret = deflate(&stream, flush);
-      const size_t produced = sizeof packed - stream.avail_out;
-      ok = ok && ret != Z_STREAM_ERROR && fwrite(packed, 1, produced, out) == produced;
-    } while (ok && stream.avail_out == 0);
-    if (flush == Z_FINISH) break;
+  base::UniqueFile out(_wfopen(path.c_str(), L"wb"));
+  if (!out.IsValid()) return false;
+  static const std::string zeros(1 << 20, '\0');
+  talv::DeflateSink sink(out.Get(), 1);
+  bool ok = sink.Write(headerBytes.data(), headerBytes.size());
+  for (uint64_t left = zeroBytes; ok && left > 0;) {
+    const size_t chunk = left < zeros.size() ? static_cast<size_t>(left) : zeros.size();
+    ok = sink.Write(zeros.data(), chunk);
+    left -= chunk;
   }
-  deflateEnd(&stream);
-  return fclose(out) == 0 && ok;
+  return ok && sink.Finish() && out.Close();
 }
 
 class FaultTest;

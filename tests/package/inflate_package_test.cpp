@@ -1,6 +1,8 @@
 // InflatePackage: the codes it returns and the bytes it leaves in the archive.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "inflate_package.h"
 #include "package_facts.h"
 #include "test_support.h"
@@ -97,6 +99,55 @@ TEST(InflatePackageTest, FileStreamFailuresGiveMinusOne) {
     EXPECT_EQ(InflatePackage(writeOnlySource.get(), archive.get()), -1) << "read error";
   }
 #endif
+}
+
+// What the package tool learns beside the code: the kind of failure, where in the compressed bytes it lies, and
+// what follows a complete stream (counted only when asked, as the installer never reads it).
+TEST(InflateStreamTest, FindingsBesideTheCode) {
+  using talv::InflateFailure;
+  const std::string text = "Talvenia field application " + std::string(5000, 'x');
+  const std::string whole = Compress(text);
+  const std::string noise = Compress(NoiseBytes(100000, 9));
+  std::string damaged = whole;
+  damaged[whole.size() / 2] ^= 0x55;
+  const struct {
+    const char* what;
+    std::string package;
+    bool count;
+    int code;
+    InflateFailure failure;
+    uint64_t offset;  // UINT64_MAX: somewhere inside the stream, before its end
+    uint64_t after;
+  } cases[] = {
+      {"sound", whole, true, 0, InflateFailure::kNone, whole.size(), 0},
+      {"trailing bytes counted", whole + "TRAILING JUNK", true, 0, InflateFailure::kNone, whole.size(), 13},
+      {"trailing bytes not asked for", whole + "TRAILING JUNK", false, 0, InflateFailure::kNone, whole.size(), 0},
+      {"trailing beyond a buffer", noise + std::string(40000, 't'), true, 0, InflateFailure::kNone, noise.size(),
+       40000},
+      {"empty", "", true, -3, InflateFailure::kCutShort, 0, 0},
+      {"cut short", noise.substr(0, 30000), true, -3, InflateFailure::kCutShort, 30000, 0},
+      {"dictionary", Compress(text, 9, "Talvenia"), true, -3, InflateFailure::kDictionary, 6, 0},
+      {"damaged", damaged, true, -3, InflateFailure::kDamaged, UINT64_MAX, 0},
+      {"not zlib", "PK\x03\x04 zip", true, -3, InflateFailure::kDamaged, UINT64_MAX, 0},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    ByteFile source(dir, c.package);
+    ByteFile archive(dir, "", "w+b");
+    const talv::InflateResult result = talv::InflateStream(source.get(), archive.get(), c.count);
+    EXPECT_EQ(result.code, c.code) << c.what;
+    EXPECT_EQ(result.failure, c.failure) << c.what;
+    if (c.offset == UINT64_MAX) {
+      EXPECT_LT(result.offset, c.package.size()) << c.what;
+      EXPECT_FALSE(result.zlibMessage.empty()) << c.what;
+    } else {
+      EXPECT_EQ(result.offset, c.offset) << c.what;
+    }
+    EXPECT_EQ(result.bytesAfterStream, c.after) << c.what;
+    ByteFile again(dir, c.package);
+    ByteFile secondArchive(dir, "", "w+b");
+    EXPECT_EQ(InflatePackage(again.get(), secondArchive.get()), c.code) << c.what << ": the installer's code";
+  }
 }
 
 }  // namespace

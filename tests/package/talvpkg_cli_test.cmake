@@ -74,3 +74,24 @@ expect_match("${err}" "warning: .*8 bytes after the end of the zlib stream")
 talvpkg(2 build --product nobody -o "${drive}${WORK}/x.pkg" "${drive}${WORK}/src")
 talvpkg(0 build --help)
 expect_match("${out}" "usage: talvpkg build")
+
+# What the handheld needs beyond the format: the launcher program is a warning for verify and a defect with
+# --require-program; the root the paths were checked below is named, and another can be given (its backslashes
+# may be left out).
+talvpkg(0 verify "${drive}${WORK}/Fendro2017.pkg")
+expect_match("${out}" "below \\\\ROMDisk\\\\ \\(assumed")
+expect_match("${err}" "warning: .*OstrelField.exe")
+talvpkg(1 verify --require-program "${drive}${WORK}/Fendro2017.pkg")
+expect_match("${err}" "OstrelField.exe")
+talvpkg(0 verify --destination "Storage Card" "${drive}${WORK}/Fendro2017.pkg")
+expect_match("${out}" "below \\\\Storage Card\\\\; install folder \\\\Storage Card\\\\PROGRAM\\\\Fendro\\\\Fendro2017\\\\")
+talvpkg(2 verify --destination "a:b" "${drive}${WORK}/Fendro2017.pkg")
+# A folder is never taken for a package, nor replaced by one.
+file(MAKE_DIRECTORY "${WORK}/dir.pkg")
+talvpkg(1 verify "${drive}${WORK}/dir.pkg")
+expect_match("${err}" "is a folder")
+talvpkg(1 build --product talvenia -o "${drive}${WORK}/dir.pkg" "${drive}${WORK}/src")
+expect_match("${err}" "is a folder")
+if(NOT IS_DIRECTORY "${WORK}/dir.pkg")
+  message(FATAL_ERROR "build replaced the folder dir.pkg")
+endif()

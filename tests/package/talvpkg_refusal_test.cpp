@@ -40,6 +40,13 @@ TEST(TalvpkgBuildTest, RefusesWhatAPackageCannotHold) {
       {"backslash in a name", {"PRG/a\\b"}, "the character '\\'"},
       {"colon in a name", {"PRG/c:d"}, "the character ':'"},
       {"trailing dot", {"HLP/name."}, "trailing dot or space"},
+      // The device names the handheld reserves beyond NUL and COM1..9, which the emulated handheld refuses.
+      {"console input", {"PRG/CONIN$"}, "reserved device name CONIN$"},
+      {"console output with extension", {"PRG/conout$.txt"}, "reserved device name CONOUT$"},
+      {"clock", {"DOC/Clock$"}, "reserved device name CLOCK$"},
+      {"port zero", {"PRG/COM0"}, "reserved device name COM0"},
+      {"superscript one", {"PRG/COM\xC2\xB9"}, "reserved device name COM\xC2\xB9"},
+      {"superscript three in a folder", {"HLP/lpt\xC2\xB3/f"}, "reserved device name LPT\xC2\xB3"},
 #endif
   };
   for (const BuildRefusal& c : cases) {

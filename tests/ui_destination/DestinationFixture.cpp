@@ -5,6 +5,7 @@
 
 #include "DlgSubPageBase.h"
 #include "resource.h"
+#include "latin1_text.h"
 
 namespace destination_test {
 
@@ -14,11 +15,7 @@ namespace {
 
 const wchar_t kNotesMark[] = L"\x01 waiting for the page";
 
-std::string Latin1(const std::wstring& wide) {
-  std::string out;
-  for (wchar_t c : wide) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return out;
-}
+std::string Latin1(const std::wstring& wide) { return base::Narrow(wide); }
 
 // Reads the state pointer that the frame handed to a page; the pages keep it protected.
 struct PageStateAccess : CDlgSubPageBase {

@@ -3,14 +3,12 @@
 #include <zlib.h>
 #include <cstdio>
 
+#include "latin1_text.h"
+
 namespace ui_test {
 
 namespace {
-std::wstring Widen(const std::string& text) {
-  std::wstring out;
-  for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-  return out;
-}
+std::wstring Widen(const std::string& text) { return base::Widen(text); }
 
 void PutU16(std::string* out, uint32_t v) {
   out->push_back(static_cast<char>(v & 0xFF));

@@ -4,16 +4,14 @@
 #include <algorithm>
 #include <sstream>
 
+#include "latin1_text.h"
+
 namespace ui_test {
 
 namespace {
 constexpr UINT kAnswerTimeoutMs = 5000;
 
-std::string Latin1(const std::wstring& wide) {
-  std::string out;
-  for (wchar_t c : wide) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return out;
-}
+std::string Latin1(const std::wstring& wide) { return base::Narrow(wide); }
 
 std::string IconName(HICON icon) {
   if (icon == nullptr) return "none";

@@ -9,7 +9,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -24,6 +23,8 @@
 #include "TestEnvironment.h"
 #include "WizardMessages.h"
 #include "archive_reader.h"
+#include "archive_writer.h"
+#include "deflate_sink.h"
 #include "inflate_package.h"
 #include "resource.h"
 #include "unique_handle.h"
@@ -83,56 +84,43 @@ class ContentSource {
   uint64_t m_state = 0x9E3779B97F4A7C15ull;
 };
 
-void PutU16(std::string* out, uint32_t v) {
-  out->push_back(static_cast<char>(v & 0xFF));
-  out->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
+// Everything written goes into the package's zlib stream and, when there is one, into the plain archive too.
+class TeeSink : public talv::ByteSink {
+ public:
+  TeeSink(talv::ByteSink* package, FILE* archive) : package_(package), archive_(archive) {}
+  bool Write(const void* data, size_t size) override {
+    if (archive_ != nullptr && size > 0 && fwrite(data, 1, size, archive_) != size) return false;
+    return package_->Write(data, size);
+  }
 
-// Streams the archive of entries through zlib (level 6) into packagePath, and the archive itself into
-// archivePath when one is given. Memory stays small whatever the size.
+ private:
+  talv::ByteSink* package_;
+  FILE* archive_;
+};
+
+// Streams the archive of entries through the package's writer (zlib level 6) into packagePath, and the archive
+// itself into archivePath when one is given. Memory stays small whatever the size.
 bool WritePackage(const std::wstring& packagePath, const std::vector<Entry>& entries, bool mixed,
                   const std::wstring& archivePath = std::wstring()) {
   base::UniqueFile package(_wfopen(packagePath.c_str(), L"wb"));
   base::UniqueFile archive(archivePath.empty() ? nullptr : _wfopen(archivePath.c_str(), L"wb"));
   if (!package.IsValid() || (!archivePath.empty() && !archive.IsValid())) return false;
-  z_stream stream = {};
-  if (deflateInit(&stream, 6) != Z_OK) return false;
-  std::vector<unsigned char> packed(1 << 16);
-  bool ok = true;
-  const auto feed = [&](const void* data, size_t size, int flush) {
-    if (archive.IsValid() && size > 0) ok = ok && fwrite(data, 1, size, archive.Get()) == size;
-    stream.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-    stream.avail_in = static_cast<uInt>(size);
-    do {
-      stream.next_out = packed.data();
-      stream.avail_out = static_cast<uInt>(packed.size());
-      deflate(&stream, flush);
-      const size_t produced = packed.size() - stream.avail_out;
-      ok = ok && fwrite(packed.data(), 1, produced, package.Get()) == produced;
-    } while (stream.avail_out == 0);
-  };
-  std::string header = {1, 0, 0, 0};
-  PutU16(&header, static_cast<uint32_t>(entries.size()));
-  feed(header.data(), header.size(), Z_NO_FLUSH);
+  talv::DeflateSink deflated(package.Get(), 6);
+  TeeSink sink(&deflated, archive.Get());
+  talv::ArchiveWriter writer(&sink);
+  bool ok = writer.WriteHeader(1, 0, static_cast<uint16_t>(entries.size()));
   ContentSource content(mixed);
   std::vector<unsigned char> data(1 << 20);
   for (const Entry& entry : entries) {
-    std::string fields;
-    PutU16(&fields, static_cast<uint32_t>(entry.name.size()));
-    PutU16(&fields, static_cast<uint32_t>(entry.folder.size()));
-    PutU16(&fields, entry.size & 0xFFFF);
-    PutU16(&fields, entry.size >> 16);
-    fields += entry.name + entry.folder;
-    feed(fields.data(), fields.size(), Z_NO_FLUSH);
-    for (uint32_t left = entry.size; left > 0;) {
+    ok = ok && writer.BeginEntry(entry.name, entry.folder, entry.size);
+    for (uint32_t left = entry.size; ok && left > 0;) {
       const uint32_t chunk = std::min<uint32_t>(left, static_cast<uint32_t>(data.size()));
       content.Fill(data.data(), chunk);
-      feed(data.data(), chunk, Z_NO_FLUSH);
+      ok = writer.WriteData(data.data(), chunk);
       left -= chunk;
     }
   }
-  feed(nullptr, 0, Z_FINISH);
-  deflateEnd(&stream);
+  ok = ok && writer.Finish() && deflated.Finish();
   return ok && package.Close() && archive.Close();
 }
 

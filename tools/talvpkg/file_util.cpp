@@ -48,6 +48,10 @@ bool TempFile::Commit(const fs::path& target, std::string* error) {
     return false;
   }
   std::error_code ec;
+  if (fs::is_directory(target, ec)) {
+    *error = target.u8string() + ": is a folder, which a package never replaces";
+    return false;
+  }
   fs::rename(path_, target, ec);
   if (ec) {
     // Some Windows runtimes do not replace an existing file on rename.

@@ -10,6 +10,7 @@
 #endif
 
 #include "build_package.h"
+#include "device_name.h"
 #include "install_folder.h"
 #include "package_commands.h"
 
@@ -33,16 +34,19 @@ const char kUsage[] =
     "'talvpkg <command> --help' describes a command.\n";
 
 const char kBuildHelp[] =
-    "usage: talvpkg build --product talvenia|fendro [--launcher] -o NAME.pkg SOURCE_DIR\n"
+    "usage: talvpkg build --product talvenia|fendro [--launcher] [--destination ROOT] -o NAME.pkg SOURCE_DIR\n"
     "\n"
     "SOURCE_DIR holds the folders PRG, DOC, WIN and HLP (any of them); every file below one becomes an\n"
-    "entry with that tag and its relative folder. Names must be ISO 8859-1 and valid on Windows; names\n"
-    "and folders at most 259 bytes, at most 65535 files, each under 4 GiB. The package is written only\n"
-    "when all of it succeeds.\n"
+    "entry with that tag and its relative folder. Names must be ISO 8859-1 and ones the handheld takes;\n"
+    "names and folders at most 259 bytes, at most 65535 files, each under 4 GiB, and every file's whole\n"
+    "path on the handheld at most 259 characters (as verify checks it). Symbolic links and device files\n"
+    "are refused; empty folders are left out with a warning. The package is written only when all of it\n"
+    "succeeds.\n"
     "\n"
     "  --product talvenia|fendro  product flag 1 (talvenia) or 0 (fendro)\n"
     "  --launcher                 launcher installation (flag 1; default 0)\n"
-    "  -o NAME.pkg                the package to write\n";
+    "  --destination ROOT         the destination the paths are checked below (see verify --help)\n"
+    "  -o NAME.pkg                the package to write (never a folder)\n";
 
 const char kListHelp[] =
     "usage: talvpkg list NAME.pkg\n"
@@ -52,10 +56,21 @@ const char kListHelp[] =
     "the installer ignores, are listed all the same, with a warning on stderr; verify refuses them.\n";
 
 const char kVerifyHelp[] =
-    "usage: talvpkg verify NAME.pkg\n"
+    "usage: talvpkg verify [--destination ROOT] [--require-program] NAME.pkg\n"
     "\n"
-    "Checks the zlib stream and the whole archive (counts, lengths, truncation, trailing bytes).\n"
-    "Exit 0 with a one-line summary when sound; exit 1 with the first defect and its offset.\n";
+    "Checks the zlib stream and the whole archive (counts, lengths, truncation, trailing bytes), and that\n"
+    "the handheld takes every entry: each name (no reserved device names such as CON, NUL, COM1, CONIN$,\n"
+    "no wildcards, separators or control characters, no trailing dot or blank) and each whole device path\n"
+    "of at most 259 characters, in the install folder that the package's file name makes. Exit 0 with a\n"
+    "summary when sound; exit 1 with the first defect and its offset or entry.\n"
+    "\n"
+    "It warns when the program the installation starts at its end is missing: Talvenia.exe or Fendro.exe\n"
+    "in PRG, or for a launcher package the file that its launcher entry starts.\n"
+    "\n"
+    "  --destination ROOT  the destination the install folder goes below, e.g. \"\\Storage Card\\\"; by\n"
+    "                      default \\ROMDisk\\ for a launcher package (the only one offered), else\n"
+    "                      \\Program Files\\, the longest the wizard offers on an English handheld\n"
+    "  --require-program   a missing program is a defect (exit 1), not a warning\n";
 
 const char kExtractHelp[] =
     "usage: talvpkg extract NAME.pkg DIR\n"
@@ -88,8 +103,24 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// A destination root as the wizard's list gives it (\\Storage Card\\), from UTF-8; the backslashes around it
+// may be left out. False for a name the handheld cannot hold.
+bool DestinationRoot(const std::string& utf8, std::string* latin1) {
+  bool notUtf8 = false;
+  if (!talv::Latin1FromUtf8(utf8, latin1, &notUtf8)) return false;
+  size_t start = 0;
+  while (start < latin1->size()) {
+    size_t end = latin1->find('\\', start);
+    if (end == std::string::npos) end = latin1->size();
+    if (end > start && !talv::JudgeNameLatin1(latin1->substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 int Build(const std::vector<std::string>& args) {
   talvpkg::BuildOptions options;
+  std::string destination;
   bool productGiven = false;
   bool outputGiven = false;
   std::vector<std::string> positional;
@@ -104,6 +135,8 @@ int Build(const std::vector<std::string>& args) {
     } else if (args[i] == "-o" && i + 1 < args.size()) {
       options.output = fs::u8path(args[++i]);
       outputGiven = true;
+    } else if (args[i] == "--destination" && i + 1 < args.size()) {
+      if (!DestinationRoot(args[++i], &destination)) return Usage(kBuildHelp);
     } else if (!args[i].empty() && args[i][0] == '-') {
       return Usage(kBuildHelp);
     } else {
@@ -115,8 +148,11 @@ int Build(const std::vector<std::string>& args) {
 
   std::string error;
   size_t entries = 0;
-  if (!talvpkg::BuildPackage(options, &error, &entries)) return Fail(error);
+  std::vector<std::string> warnings;
+  if (!talvpkg::BuildPackage(options, &error, &entries, &warnings, destination)) return Fail(error);
   printf("%s: %zu entries\n", options.output.u8string().c_str(), entries);
+  fflush(stdout);
+  for (const std::string& warning : warnings) fprintf(stderr, "talvpkg: warning: %s\n", warning.c_str());
   return 0;
 }
 
@@ -132,13 +168,38 @@ int List(const std::vector<std::string>& args) {
 }
 
 int Verify(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage(kVerifyHelp);
-  ArchiveSummary summary;
+  talvpkg::VerifyOptions options;
+  bool requireProgram = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--destination" && i + 1 < args.size()) {
+      if (!DestinationRoot(args[++i], &options.destination)) return Usage(kVerifyHelp);
+    } else if (args[i] == "--require-program") {
+      requireProgram = true;
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return Usage(kVerifyHelp);
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 1) return Usage(kVerifyHelp);
+  const std::string& name = positional[0];
+  talvpkg::VerifyFindings findings;
   std::string defect;
-  if (!talvpkg::VerifyPackage(fs::u8path(args[0]), &summary, &defect)) return Fail(args[0] + ": " + defect);
-  printf("%s: sound; %s, launcher %u, %u entries, %llu bytes of data, %llu bytes decompressed\n", args[0].c_str(),
+  if (!talvpkg::VerifyPackage(fs::u8path(name), options, &findings, &defect)) return Fail(name + ": " + defect);
+  if (requireProgram && !findings.missingProgram.empty()) return Fail(name + ": " + findings.missingProgram);
+  const talvpkg::ArchiveSummary& summary = findings.summary;
+  printf("%s: sound; %s, launcher %u, %u entries, %llu bytes of data, %llu bytes decompressed\n", name.c_str(),
          summary.productFlag != 0 ? "talvenia" : "fendro", summary.launcherFlag, summary.entryCount,
          static_cast<unsigned long long>(summary.dataBytes), static_cast<unsigned long long>(summary.archiveBytes));
+  printf("%s: every path fits the handheld below %s%s; install folder %s\n", name.c_str(), findings.destination.c_str(),
+         findings.destinationAssumed ? " (assumed: the longest destination the wizard offers; --destination names "
+                                       "another)"
+                                     : "",
+         findings.installFolder.c_str());
+  fflush(stdout);
+  if (!findings.missingProgram.empty())
+    fprintf(stderr, "talvpkg: warning: %s: %s\n", name.c_str(), findings.missingProgram.c_str());
   return 0;
 }
 

@@ -1,9 +1,13 @@
 #include "package_commands.h"
 
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <system_error>
 #include <vector>
 
 #include "archive_format.h"
+#include "device_checks.h"
 #include "file_util.h"
 #include "package_inflater.h"
 #include "text_encoding.h"
@@ -16,9 +20,15 @@ namespace {
 // the stream are a defect, unless `trailingBytes` is given to count them.
 bool Decompress(const fs::path& package, const fs::path& tempFolder, TempFile* archive, std::string* defect,
                 uint64_t* trailingBytes = nullptr) {
+  std::error_code ec;
+  if (fs::is_directory(package, ec)) {
+    *defect = "is a folder, not a package";
+    return false;
+  }
+  errno = 0;
   UniqueFile source(OpenFile(package, "rb"));
   if (!source.IsValid()) {
-    *defect = package.u8string() + ": cannot be opened";
+    *defect = std::string("cannot be opened: ") + (errno != 0 ? std::strerror(errno) : "unknown reason");
     return false;
   }
   if (!archive->Create(tempFolder, defect)) return false;
@@ -83,10 +93,38 @@ bool CopyOut(FILE* stream, uint32_t size, const fs::path& path, fs::path* lastFo
 
 }  // namespace
 
-bool VerifyPackage(const fs::path& package, ArchiveSummary* summary, std::string* defect) {
+bool VerifyPackage(const fs::path& package, const VerifyOptions& options, VerifyFindings* findings,
+                   std::string* defect) {
   TempFile archive;
-  return Decompress(package, fs::temp_directory_path(), &archive, defect) &&
-         CheckArchive(archive.get(), nullptr, nullptr, summary, defect);
+  if (!Decompress(package, fs::temp_directory_path(), &archive, defect)) return false;
+  std::string fileName, problem;
+  if (!ComponentToArchive(package.filename(), &fileName, &problem)) fileName.clear();  // no install folder of its own
+  std::unique_ptr<DeviceLayout> layout;
+  const auto onHeader = [&](const ArchiveSummary& header) {
+    layout = std::make_unique<DeviceLayout>(fileName, header.productFlag != 0, header.launcherFlag != 0,
+                                            options.destination);
+  };
+  uint32_t index = 0;
+  const auto check = [&](const talv::ArchiveEntry& entry, FILE*, std::string* why) {
+    ++index;
+    const std::string refused = layout->Check(entry);
+    if (refused.empty()) return VisitResult::kSkip;
+    *why = "entry " + std::to_string(index) + ": " + refused + ", which the handheld refuses";
+    return VisitResult::kStop;
+  };
+  if (!CheckArchive(archive.get(), onHeader, check, &findings->summary, defect)) return false;
+  findings->destination = Latin1ToUtf8(layout->destination());
+  findings->destinationAssumed = layout->assumed();
+  findings->installFolder = Latin1ToUtf8(layout->installFolder());
+  findings->missingProgram = layout->MissingProgram();
+  return true;
+}
+
+bool VerifyPackage(const fs::path& package, ArchiveSummary* summary, std::string* defect) {
+  VerifyFindings findings;
+  if (!VerifyPackage(package, VerifyOptions(), &findings, defect)) return false;
+  *summary = findings.summary;
+  return true;
 }
 
 bool ListPackage(const fs::path& package, FILE* out, std::string* defect, std::vector<std::string>* warnings) {

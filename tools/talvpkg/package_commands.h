@@ -11,7 +11,23 @@
 
 namespace talvpkg {
 
-// Checks the zlib stream and the whole archive. False with the first defect and its offset.
+struct VerifyOptions {
+  std::string destination;  // the destination root, Latin-1; empty: the longest the wizard offers
+};
+
+struct VerifyFindings {
+  ArchiveSummary summary;
+  std::string destination;  // UTF-8: the root the device paths were checked below
+  bool destinationAssumed = false;
+  std::string installFolder;   // UTF-8, ends with a backslash
+  std::string missingProgram;  // empty, or why the program the installation starts is not in the package
+};
+
+// Checks the zlib stream, the whole archive and that the handheld takes every entry the installer gives it:
+// each name by the one name rule, each whole device path of at most 259 characters below the destination.
+// False with the first defect and its offset (or entry). A missing program is a finding, not a defect.
+bool VerifyPackage(const std::filesystem::path& package, const VerifyOptions& options, VerifyFindings* findings,
+                   std::string* defect);
 bool VerifyPackage(const std::filesystem::path& package, ArchiveSummary* summary, std::string* defect);
 
 // Prints the flags, the entry count and one line per entry (tag, relative folder, name, size, separated

@@ -1,58 +1,45 @@
 #include "package_inflater.h"
 
-#include <zlib.h>
-
-#include "zlib_stream.h"
+#include "inflate_package.h"
 
 namespace talvpkg {
+namespace {
+
+// A stream that fails before its first block ends inside the zlib header: the file is something else.
+bool EndedInHeader(const talv::InflateResult& result) {
+  return (result.failure == talv::InflateFailure::kCutShort || result.failure == talv::InflateFailure::kDamaged) &&
+         result.offset <= 2;
+}
+
+std::string Describe(const talv::InflateResult& result) {
+  const std::string offset = std::to_string(result.offset);
+  switch (result.failure) {
+    case talv::InflateFailure::kNone: return std::string();
+    case talv::InflateFailure::kInit: return "zlib: cannot initialise";
+    case talv::InflateFailure::kRead: return "read error in the package";
+    case talv::InflateFailure::kWrite: return "cannot write the decompressed archive";
+    case talv::InflateFailure::kCutShort:
+      return "zlib stream cut short at offset " + offset + (result.offset == 0 ? " (the file is empty)" : "");
+    case talv::InflateFailure::kDictionary: return "zlib stream needs a preset dictionary (offset " + offset + ")";
+    case talv::InflateFailure::kDamaged:
+    case talv::InflateFailure::kMemory: break;
+  }
+  return "zlib stream damaged at offset " + offset + " (" +
+         (result.zlibMessage.empty() ? "error " + std::to_string(result.code) : result.zlibMessage) + ")";
+}
+
+}  // namespace
 
 bool InflateChecked(FILE* source, FILE* destination, std::string* defect, uint64_t* trailingBytes) {
-  z_stream stream = {};
-  if (inflateInit(&stream) != Z_OK) {
-    *defect = "zlib: cannot initialise";
+  const talv::InflateResult result = talv::InflateStream(source, destination, true);
+  if (result.failure != talv::InflateFailure::kNone) {
+    *defect = (EndedInHeader(result) ? "not a package made by talvpkg: " : "") + Describe(result);
     return false;
   }
-  const talv::UniqueInflateStream ending(&stream);
-  unsigned char in[16384];
-  unsigned char out[16384];
-  int ret = Z_OK;
-  while (ret != Z_STREAM_END) {
-    stream.avail_in = static_cast<uInt>(fread(in, 1, sizeof in, source));
-    stream.next_in = in;
-    if (ferror(source)) {
-      *defect = "read error in the package";
-      return false;
-    }
-    if (stream.avail_in == 0) {
-      *defect = "zlib stream cut short at offset " + std::to_string(stream.total_in);
-      return false;
-    }
-    do {
-      stream.avail_out = sizeof out;
-      stream.next_out = out;
-      ret = inflate(&stream, Z_NO_FLUSH);
-      if (ret == Z_NEED_DICT) {
-        *defect = "zlib stream needs a preset dictionary (offset " + std::to_string(stream.total_in) + ")";
-        return false;
-      }
-      if (ret == Z_DATA_ERROR || ret == Z_MEM_ERROR || ret == Z_STREAM_ERROR) {
-        *defect = "zlib stream damaged at offset " + std::to_string(stream.total_in) + " (" +
-                  (stream.msg != nullptr ? stream.msg : "error " + std::to_string(ret)) + ")";
-        return false;
-      }
-      const size_t produced = sizeof out - stream.avail_out;
-      if (fwrite(out, 1, produced, destination) != produced || ferror(destination)) {
-        *defect = "cannot write the decompressed archive";
-        return false;
-      }
-    } while (stream.avail_out == 0 && ret != Z_STREAM_END);
-  }
-  uint64_t extra = stream.avail_in;
-  for (size_t got; (got = fread(in, 1, sizeof in, source)) > 0;) extra += got;
   if (trailingBytes != nullptr) {
-    *trailingBytes = extra;
-  } else if (extra > 0) {
-    *defect = "bytes after the end of the zlib stream at offset " + std::to_string(stream.total_in) +
+    *trailingBytes = result.bytesAfterStream;
+  } else if (result.bytesAfterStream > 0) {
+    *defect = "bytes after the end of the zlib stream at offset " + std::to_string(result.offset) +
               " (a package is one zlib stream and nothing after it; list and the installer ignore them)";
     return false;
   }

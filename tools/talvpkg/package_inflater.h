@@ -1,5 +1,6 @@
-// Decompression for inspection: like the installer's, but it says where a zlib stream goes wrong and
-// also refuses bytes after the end of the stream, which the installer silently ignores.
+// Decompression for inspection: the installer's own inflate (package/inflate_package.h), with its findings in
+// words: where a zlib stream goes wrong, and the bytes after the end of the stream, which the installer ignores
+// and verify refuses.
 #pragma once
 
 #include <cstdint>

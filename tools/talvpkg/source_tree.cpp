@@ -20,28 +20,31 @@ int TagIndex(const std::string& name) {
 // Walks one tag folder; `relative` is the archive form of the folder below the tag, with trailing
 // backslash.
 bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& relative, size_t maxEntries,
-                   std::vector<SourceFile>* files, std::string* error) {
+                   std::vector<SourceFile>* files, std::vector<std::string>* notes, std::string* error) {
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
+  bool empty = true;
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    empty = false;
     const fs::path& path = it->path();
     std::string name, problem;
     if (!ComponentToArchive(path.filename(), &name, &problem) || !(problem = ComponentProblem(name)).empty()) {
       *error = path.u8string() + ": the name holds " + problem;
       return false;
     }
+    // The tree is read as it is: a link would put another file's contents, or a folder twice, into the package.
+    if (it->is_symlink(ec) || ec) {
+      *error = path.u8string() + (ec ? ": " + ec.message() : ": is a symbolic link; a package holds files only");
+      return false;
+    }
     const fs::file_status status = it->status(ec);
     if (ec) break;
     if (fs::is_directory(status)) {
-      if (it->is_symlink(ec)) {
-        *error = path.u8string() + ": links to folders are not followed";
-        return false;
-      }
-      if (!CollectFolder(path, tagIndex, relative + name + "\\", maxEntries, files, error)) return false;
+      if (!CollectFolder(path, tagIndex, relative + name + "\\", maxEntries, files, notes, error)) return false;
       continue;
     }
     if (!fs::is_regular_file(status)) {
-      *error = path.u8string() + ": not a regular file";
+      *error = path.u8string() + ": is a device file, pipe or socket, not a regular file";
       return false;
     }
     SourceFile file;
@@ -74,31 +77,41 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
     *error = folder.u8string() + ": " + ec.message();
     return false;
   }
+  if (empty && notes != nullptr)
+    notes->push_back(folder.u8string() + ": an empty folder, left out (a package holds no empty folders)");
   return true;
 }
 
 }  // namespace
 
 bool CollectSourceFiles(const fs::path& sourceDir, std::vector<SourceFile>* files, std::string* error,
-                        size_t maxEntries) {
+                        size_t maxEntries, std::vector<std::string>* notes) {
   files->clear();
   std::error_code ec;
   if (!fs::is_directory(sourceDir, ec)) {
-    *error = sourceDir.u8string() + ": not a folder";
+    *error = sourceDir.u8string() + (fs::exists(sourceDir, ec) ? ": not a folder" : ": no such folder");
     return false;
   }
   fs::directory_iterator it(sourceDir, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     const std::string top = it->path().filename().u8string();
     const int tagIndex = TagIndex(top);
+    if (it->is_symlink(ec)) {
+      *error = it->path().u8string() + ": is a symbolic link; a package holds files only";
+      return false;
+    }
     if (tagIndex < 0 || !it->is_directory(ec)) {
       *error = it->path().u8string() + ": only the folders PRG, DOC, WIN and HLP may stand in the source folder";
       return false;
     }
-    if (!CollectFolder(it->path(), tagIndex, std::string(), maxEntries, files, error)) return false;
+    if (!CollectFolder(it->path(), tagIndex, std::string(), maxEntries, files, notes, error)) return false;
   }
   if (ec) {
     *error = sourceDir.u8string() + ": " + ec.message();
+    return false;
+  }
+  if (files->empty()) {
+    *error = sourceDir.u8string() + ": holds no files, and a package needs at least one";
     return false;
   }
   std::sort(files->begin(), files->end(), [](const SourceFile& a, const SourceFile& b) {

@@ -1,4 +1,5 @@
-// Names in the archive are ISO 8859-1 bytes; on the host they are UTF-8 (Linux) or UTF-16 (Windows).
+// Names in the archive are ISO 8859-1 bytes; on the host they are UTF-8 (Linux) or UTF-16 (Windows). The
+// conversions themselves are the system's own (device_name.h).
 #pragma once
 
 #include <filesystem>
@@ -16,9 +17,8 @@ std::filesystem::path ArchiveToComponent(const std::string& latin1);
 // Archive bytes as UTF-8, for messages and listings.
 std::string Latin1ToUtf8(const std::string& latin1);
 
-// Why an archive name or folder name cannot be a file name on the handheld or on the host (empty when
-// it can): empty, "." or "..", control characters, \ / : * ? " < > |, a trailing dot or space, or a
-// reserved device name such as NUL or COM1.
+// Why an archive name or folder name cannot be a name on the handheld (empty when it can), in the words of the
+// handheld's one name rule (talv::JudgeName): the emulated handheld refuses exactly these names.
 std::string ComponentProblem(const std::string& latin1);
 
 }  // namespace talvpkg

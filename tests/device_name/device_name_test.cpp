@@ -1,0 +1,146 @@
+// One table of names and the verdict every judge of names must reach: the rule itself (on UTF-16 and on narrow
+// text), the emulated handheld, the survey's volume check and talvpkg verify. A package that verify passes is
+// one the handheld takes; a name verify refuses is refused with the rule's reason.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+#include "deflate_sink.h"
+#include "device_name.h"
+#include "device_path_map.h"
+#include "package_commands.h"
+#include "storage_survey.h"
+#include "test_support.h"
+
+namespace {
+
+using package_test::ScratchDir;
+using talv::NameProblem;
+
+struct NameCase {
+  std::u16string name;
+  NameProblem problem;
+  const char* reason;  // part of DescribeNameProblem's text; empty for an allowed name
+};
+
+const std::vector<NameCase>& Cases() {
+  static const std::vector<NameCase> cases = {
+      {u"Talvenia.exe", NameProblem::kNone, ""},
+      {u"Perch\u00E9 s\u00EC.txt", NameProblem::kNone, ""},
+      {u"a.b.c", NameProblem::kNone, ""},
+      {u"CONSOLE", NameProblem::kNone, ""},
+      {u"COM10", NameProblem::kNone, ""},
+      {u"LPT", NameProblem::kNone, ""},
+      {u"NULL.txt", NameProblem::kNone, ""},
+      {u"xCON", NameProblem::kNone, ""},
+      {u"COM\u00BC", NameProblem::kNone, ""},  // a fraction, not a superscript digit
+      {std::u16string(255, u'n'), NameProblem::kNone, ""},
+      {u"", NameProblem::kEmpty, "an empty name"},
+      {u".", NameProblem::kDotName, "the name \".\""},
+      {u"..", NameProblem::kDotName, "the name \"..\""},
+      {u"a\x01", NameProblem::kControlCharacter, "a control character"},
+      {u"tab\there", NameProblem::kControlCharacter, "a control character"},
+      {u"\u0141\u00F3d\u017A", NameProblem::kOutsideLatin1, "outside ISO 8859-1"},
+      {u"a\\b", NameProblem::kSeparator, "the character '\\'"},
+      {u"a/b", NameProblem::kSeparator, "the character '/'"},
+      {u"a*b", NameProblem::kWildcard, "the character '*'"},
+      {u"a?b", NameProblem::kWildcard, "the character '?'"},
+      {u"c:d", NameProblem::kForbiddenCharacter, "the character ':'"},
+      {u"a\"b", NameProblem::kForbiddenCharacter, "the character '\"'"},
+      {u"<a", NameProblem::kForbiddenCharacter, "the character '<'"},
+      {u"a>", NameProblem::kForbiddenCharacter, "the character '>'"},
+      {u"a|b", NameProblem::kForbiddenCharacter, "the character '|'"},
+      {u"name.", NameProblem::kTrailingDotOrBlank, "trailing dot or space"},
+      {u"name ", NameProblem::kTrailingDotOrBlank, "trailing dot or space"},
+      {std::u16string(256, u'n'), NameProblem::kTooLong, "more than 255 characters"},
+      {u"CON", NameProblem::kReservedDeviceName, "reserved device name CON"},
+      {u"prn.txt", NameProblem::kReservedDeviceName, "reserved device name PRN"},
+      {u"Aux.a.b", NameProblem::kReservedDeviceName, "reserved device name AUX"},
+      {u"nul.tar.gz", NameProblem::kReservedDeviceName, "reserved device name NUL"},
+      {u"NUL .txt", NameProblem::kReservedDeviceName, "reserved device name NUL"},
+      {u"COM0", NameProblem::kReservedDeviceName, "reserved device name COM0"},
+      {u"com9.log", NameProblem::kReservedDeviceName, "reserved device name COM9"},
+      {u"LPT0", NameProblem::kReservedDeviceName, "reserved device name LPT0"},
+      {u"lpt5.doc", NameProblem::kReservedDeviceName, "reserved device name LPT5"},
+      {u"COM\u00B9", NameProblem::kReservedDeviceName, "reserved device name COM\u00B9"},
+      {u"com\u00B2.txt", NameProblem::kReservedDeviceName, "reserved device name COM\u00B2"},
+      {u"LPT\u00B3", NameProblem::kReservedDeviceName, "reserved device name LPT\u00B3"},
+      {u"CONIN$", NameProblem::kReservedDeviceName, "reserved device name CONIN$"},
+      {u"conout$.txt", NameProblem::kReservedDeviceName, "reserved device name CONOUT$"},
+      {u"Clock$", NameProblem::kReservedDeviceName, "reserved device name CLOCK$"},
+  };
+  return cases;
+}
+
+std::string Printable(const std::u16string& name) {
+  std::string text;
+  talv::NarrowLatin1(name.c_str(), name.size(), &text, '?');
+  return talv::Latin1ToUtf8(text.size() > 40 ? text.substr(0, 40) + "..." : text);
+}
+
+TEST(DeviceName, EveryJudgeReachesTheRulesVerdict) {
+  for (const NameCase& c : Cases()) {
+    SCOPED_TRACE(Printable(c.name));
+    const bool allowed = c.problem == NameProblem::kNone;
+    const talv::NameVerdict verdict = talv::JudgeName(c.name);
+    EXPECT_EQ(verdict.problem, c.problem);
+    EXPECT_EQ(static_cast<bool>(verdict), allowed);
+    const std::string text = talv::DescribeNameProblem(verdict);
+    EXPECT_NE(text.find(c.reason), std::string::npos) << "got \"" << text << "\"";
+    EXPECT_EQ(text.empty(), allowed);
+
+    EXPECT_EQ(emu::ComponentAllowed(c.name), allowed);
+
+    std::string narrow;
+    if (!talv::NarrowLatin1(c.name.c_str(), c.name.size(), &narrow)) continue;  // no narrow form to judge
+    EXPECT_EQ(talv::JudgeNameLatin1(narrow).problem, c.problem);
+    EXPECT_EQ(talv::IsUsableVolumeName(narrow), allowed);
+  }
+}
+
+void WritePackage(const package_test::fs::path& path, const std::string& folder, const std::string& name) {
+  FILE* file = package_test::Open(path, "wb");
+  ASSERT_NE(file, nullptr);
+  {
+    talv::DeflateSink sink(file);
+    talv::ArchiveWriter writer(&sink);
+    EXPECT_TRUE(writer.WriteHeader(1, 0, 2) && writer.WriteEntry("Talvenia.exe", "[PRG]", "MZ") &&
+                writer.WriteEntry(name, folder, "data") && writer.Finish() && sink.Finish());
+  }
+  fclose(file);
+}
+
+// verify refuses exactly the names the emulated handheld refuses, as a file name and as a folder, with the reason.
+TEST(DeviceName, VerifyRefusesWhatTheHandheldRefuses) {
+  ScratchDir dir;
+  for (const NameCase& c : Cases()) {
+    std::string narrow;
+    if (!talv::NarrowLatin1(c.name.c_str(), c.name.size(), &narrow)) continue;  // an archive holds narrow text
+    if (narrow.size() > 100) continue;  // the whole device path has a limit of its own
+    SCOPED_TRACE(Printable(c.name));
+    const bool refused = !emu::ComponentAllowed(c.name);
+    struct Placement {
+      const char* what;
+      std::string folder, name;
+    };
+    std::vector<Placement> placements = {{"as the file name", "[PRG]Maps\\", narrow}};
+    // As a folder, an empty name is an empty part the handheld drops, and a backslash makes two folders.
+    if (c.problem != NameProblem::kEmpty && c.problem != NameProblem::kSeparator)
+      placements.push_back({"as a folder", "[DOC]" + narrow + "\\", "f.txt"});
+    for (const Placement& p : placements) {
+      const auto package = dir / "Talvenia2016_full.pkg";
+      WritePackage(package, p.folder, p.name);
+      talvpkg::ArchiveSummary summary;
+      std::string defect;
+      EXPECT_EQ(talvpkg::VerifyPackage(package, &summary, &defect), !refused) << p.what << ": " << defect;
+      if (refused) {
+        EXPECT_NE(defect.find("entry 2: "), std::string::npos) << p.what << ": " << defect;
+        EXPECT_NE(defect.find(c.reason), std::string::npos) << p.what << ": " << defect;
+      }
+    }
+  }
+}
+
+}  // namespace
