@@ -139,19 +139,21 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
     SetCeError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
-  const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
-  if (kind == emu::ImageKind::OtherProcessor ||
-      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
-      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor())) {
-    SetCeError(ERROR_BAD_EXE_FORMAT);
-    return FALSE;
-  }
   // Bounded, so that an unterminated buffer cannot run on.
   std::wstring arguments;
   for (std::size_t i = 0; lpCommandLine != nullptr && lpCommandLine[i] != L'\0' && i < 32767; ++i)
     arguments.push_back(lpCommandLine[i]);
   if (!AppendToLog(link.Folder(), lpApplicationName, arguments)) {
     SetCeError(GetLastError());
+    return FALSE;
+  }
+  // Every start asked of an image that is there is recorded, also one the loader then refuses. A handheld that
+  // runs no programs (run_programs=0) records them and loads none.
+  const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
+  if (link.Config().runPrograms && (kind == emu::ImageKind::OtherProcessor ||
+      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
+    SetCeError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
   }
 

@@ -18,8 +18,8 @@ usage: scripts/release.sh --product talvenia|fendro [--launcher] --name NAME [--
   --name        the release's name: the package is NAME.pkg, and NAME names the install folder
   --version     the version both installers carry (FileVersion, ProductVersion) and NAME-README.txt names;
                 three numbers of at most 65535 (default 1.0.0)
-  --agent       an ARM Windows CE build of the device agent to embed (device_agent/README.md); without it the
-                release embeds the emulator's agent, and the storage survey will not run on a real handheld
+  --agent       your own ARM Windows CE build of the device agent to embed instead of the project's
+                (device_agent/README.md); refused unless a Windows CE ARM handheld would load it
   --sign        a PKCS#12 file (.pfx) with the certificate and key that sign both installers (Authenticode,
                 through osslsigncode); its password comes from the environment variable TALV_SIGN_PASSWORD
                 or from the file that --sign-password-file names, never from the command line
@@ -97,8 +97,12 @@ export SOURCE_DATE_EPOCH
 tools="$root/build/release-tools"
 echo "== building the package tool"
 cmake --preset tools >/dev/null
-cmake --build "$tools" -j "$jobs" --target talvpkg >/dev/null
+cmake --build "$tools" -j "$jobs" --target talvpkg talv-ce-run >/dev/null
 talvpkg() { "$tools/bin/talvpkg" "$@"; }
+if [ -n "$agent" ]; then
+  "$tools/emulator/talv-ce-run" --check "$agent" >/dev/null ||
+    fail "refused: $agent is not an ARM Windows CE program linked against COREDLL.dll alone (see above)"
+fi
 
 # The name must make the folder its vendor means; the folder is named as the ready page will show it (a launcher
 # installation goes to ROMDisk, a free-standing one to the destination the user picks).
@@ -177,9 +181,9 @@ for arch in x86_64 i686; do
 done
 
 if [ -n "$agent" ]; then
-  agent_line="This release embeds the device agent $(basename "$agent") given to it (an ARM Windows CE build)."
+  agent_line="This release embeds the device agent $(basename "$agent") given to it (an ARM Windows CE program)."
 else
-  agent_line="This release embeds the emulator's device agent, not an ARM Windows CE build: the storage survey will not run on a real handheld."
+  agent_line="This release embeds the project's device agent (an ARM Windows CE program)."
 fi
 signed_line="The installers are not signed."
 [ -z "$sign" ] || signed_line="Both installers are signed (Authenticode) with the certificate of $(basename "$sign")."

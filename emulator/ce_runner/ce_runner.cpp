@@ -169,6 +169,19 @@ RunOutcome Fault(const std::string& message) {
 
 }  // namespace
 
+std::string CheckCeProgram(const std::string& imagePath) {
+  std::vector<uint8_t> file;
+  if (!ReadFile(imagePath, &file)) return "cannot be read";
+  LoadedImage image;
+  std::string error;
+  if (!LoadPeImage(file, &image, &error)) return error;
+  for (const ImageImport& import : image.imports) {
+    if (!EqualAsciiNoCase(import.dll, "COREDLL.dll"))
+      return "imports " + import.function + " from " + import.dll + ", not from the core library COREDLL.dll alone";
+  }
+  return std::string();
+}
+
 RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imagePath,
                         const std::u16string& commandLine, const RunLimits& limits) {
   std::vector<uint8_t> file;

@@ -18,6 +18,10 @@ struct RunOutcome {
   std::string message;  // the fault
 };
 
+// Whether the file is a program a Windows CE ARM handheld loads, linked against its core library alone: empty,
+// or why not. The stand-in's own list of functions is not asked: a handheld's COREDLL has many more.
+std::string CheckCeProgram(const std::string& imagePath);
+
 // deviceFolder holds device.ini and root/; commandLine is the argument text (UTF-16) handed to the entry.
 RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imagePath,
                         const std::u16string& commandLine, const RunLimits& limits = RunLimits());

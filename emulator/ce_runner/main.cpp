@@ -1,10 +1,12 @@
 // talv-ce-run [--result FILE] DEVICE_FOLDER IMAGE [--command-line=TEXT]
+// talv-ce-run --check IMAGE
 //
 // Runs an ARM Windows CE program on the emulated handheld in DEVICE_FOLDER and exits with its exit code (the
 // low 8 bits, as Linux keeps them), or with 125 and a message on stderr when the program is refused, faults or
 // the arguments are wrong. With --result, FILE also receives one line, "exit N" (N the full 32-bit exit code
 // in decimal) or "fault: <message>", written whole (temporary file, then rename): the emulator under Wine
-// starts this program without a handle to wait on, and learns from that file how the run ended.
+// starts this program without a handle to wait on, and learns from that file how the run ended. --check only
+// says whether IMAGE is an ARM Windows CE program the handheld loads (exit 0) or why not (exit 125).
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,7 +18,9 @@
 namespace {
 
 constexpr int kFaultExit = 125;
-constexpr char kUsage[] = "usage: talv-ce-run [--result FILE] DEVICE_FOLDER IMAGE [--command-line=TEXT]\n";
+constexpr char kUsage[] =
+    "usage: talv-ce-run [--result FILE] DEVICE_FOLDER IMAGE [--command-line=TEXT]\n"
+    "       talv-ce-run --check IMAGE\n";
 constexpr char kCommandLineOption[] = "--command-line=";
 
 bool WriteResult(const std::string& path, std::string line) {
@@ -53,6 +57,15 @@ int Refuse(const std::string& resultPath, const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--check") {
+    const std::string problem = ce::CheckCeProgram(argv[2]);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "talv-ce-run: %s: %s\n", argv[2], problem.c_str());
+      return kFaultExit;
+    }
+    std::printf("%s: an ARM Windows CE program (COREDLL.dll only)\n", argv[2]);
+    return 0;
+  }
   std::string resultPath, folder, image;
   std::string commandLine;
   int positional = 0;

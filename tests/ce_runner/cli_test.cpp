@@ -96,4 +96,34 @@ TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
   }
 }
 
+// --check: what a release may embed as its device agent. A handheld's COREDLL has far more functions than the
+// stand-in provides, so only the library is judged, not the names.
+TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
+  ScratchFolder folder;
+  const struct {
+    const char* label;
+    void (*change)(ImageSpec*);
+    int status;
+  } cases[] = {
+      {"the stand-in's functions", [](ImageSpec*) {}, 0},
+      {"another COREDLL function", [](ImageSpec* s) { s->imports.push_back({"COREDLL.dll", "MessageBoxW"}); }, 0},
+      {"another library", [](ImageSpec* s) { s->imports.push_back({"AYGSHELL.dll", "SHFullScreen"}); }, 125},
+      {"ARMv7 (0x1C4)", [](ImageSpec* s) { s->machine = 0x01C4; }, 125},
+      {"a console program", [](ImageSpec* s) { s->subsystem = 3; }, 125},
+      {"Windows CE 6.0 wanted", [](ImageSpec* s) { s->subsystemMajor = 6, s->subsystemMinor = 0; }, 125},
+  };
+  for (const auto& c : cases) {
+    ImageSpec spec;
+    spec.imports = {{"COREDLL.dll", "fclose"}};
+    Arm a;
+    a.Push(), a.Load(r0, 0), a.Pop();
+    spec.code = a.Finish();
+    c.change(&spec);
+    const std::string image = folder.path() + "/agent.exe";
+    folder.WriteHostFile(image, BuildImage(spec));
+    EXPECT_EQ(RunCommand({"--check", image}), c.status) << c.label;
+  }
+  EXPECT_EQ(RunCommand({"--check", folder.path() + "/missing.exe"}), 125);
+}
+
 }  // namespace

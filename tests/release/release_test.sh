@@ -45,6 +45,9 @@ mkdir -p "$long" "$work/long/PRG"
 cp "$work/talvenia/PRG/Talvenia.exe" "$work/long/PRG/"
 printf 'x' > "$long/$(printf '%060d' 0).dat"
 expect_refused "over 259" --product talvenia --name Talvenia2016_full --dist "$work/refused" "$work/long"
+printf 'MZ but no program' > "$work/agent.exe"
+expect_refused "not an ARM Windows CE program" --product talvenia --name T2016 --agent "$work/agent.exe" \
+  --dist "$work/refused" "$work/talvenia"
 [ -z "$(ls -A "$work/refused")" ] || fail "a refused release left $(ls "$work/refused")"
 
 # The same release twice: the same bytes, everywhere.
