@@ -13,34 +13,6 @@ std::string Narrow(const std::u16string& text) {
   return out;
 }
 
-TEST(AgentCommandLine, ArgumentsAreTheTextAfterTheProgramNameAndOneBlank) {
-  struct Case {
-    const char16_t* hostCommandLine;
-    const char16_t* arguments;
-  };
-  const Case cases[] = {
-      {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\"", u""},
-      {u"\"C:\\dev\\root\\Windows\\TalveniaGDFS.exe\" ", u""},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec", u"-talvspec"},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec ", u"-talvspec "},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\"  -talvspec", u" -talvspec"},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\"\t-fenspec", u"-fenspec"},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\" -talvspec -fenspec", u"-talvspec -fenspec"},
-      {u"\"C:\\a b\\TalveniaGDFS.exe\" \"-talvspec\"", u"\"-talvspec\""},
-      {u"TalveniaGDFS.exe -fenspec", u"-fenspec"},
-      {u"TalveniaGDFS.exe", u""},
-      {u"TalveniaGDFS.exe  ", u" "},
-      {u"\"C:\\unterminated -talvspec", u""},
-      {u"", u""},
-  };
-  for (const Case& c : cases) {
-    const char16_t* got = agent::ArgumentsFromHostCommandLine(c.hostCommandLine);
-    EXPECT_EQ(std::u16string(got), std::u16string(c.arguments))
-        << "host command line [" << Narrow(c.hostCommandLine) << "] gave [" << Narrow(got) << "]";
-  }
-  EXPECT_EQ(std::u16string(agent::ArgumentsFromHostCommandLine(nullptr)), u"");
-}
-
 TEST(AgentWideText, ComparisonIsExactAndWhole) {
   struct Case {
     const char16_t* left;
