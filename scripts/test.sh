@@ -19,7 +19,9 @@ for preset in windows windows-i686; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   if [ "$preset" = windows-i686 ] && [ -n "$skipped_32" ]; then
-    echo "== $preset tests not run: $skipped_32"
+    # The checks that only read the built files still run: whether the 32-bit product loads on Windows XP.
+    echo "== $preset tests run only where they need no Wine: $skipped_32"
+    ctest --preset "$preset" -L no_wine
     continue
   fi
   talv_start_windows_suite "$preset"
@@ -42,5 +44,5 @@ echo "== waiting for the Windows tests ($((SECONDS - start)) s)"
 talv_wait_windows_suites
 echo "== all tests passed ($((SECONDS - start)) s after set-up)"
 if [ -n "$skipped_32" ]; then
-  echo "The 32-bit Windows suite (windows-i686) was built but not run: $skipped_32."
+  echo "The 32-bit Windows suite (windows-i686) was built; only its checks that need no Wine ran: $skipped_32."
 fi
