@@ -278,8 +278,8 @@ const FaultRow kRows[] = {
      }},
     {"TruncatedAgentIsReplacedAfterAggiorna",
      [](FaultTest& t) {
-       // The link drops while the agent is copied: a cut-short agent stays on the handheld.
-       t.handheld.failAfterBytes = "100000";
+       // The link drops while the agent (20 KiB) is copied: a cut-short agent stays on the handheld.
+       t.handheld.failAfterBytes = "10000";
        t.Prepare();
        t.PlacePackage(NumberedEntries(3));
        t.entriesInstalled = 3;
@@ -290,7 +290,7 @@ const FaultRow kRows[] = {
        ASSERT_TRUE(t.installer.WaitForStep(kPageDestination));
        std::string agent;
        ASSERT_TRUE(ReadWholeFile(t.DeviceFile("\\Windows\\TalveniaGDFS.exe"), &agent));
-       ASSERT_EQ(agent.size(), 100000u) << "the copy should have been cut short";
+       ASSERT_EQ(agent.size(), 10000u) << "the copy should have been cut short";
        // The cable is fine again; back to the connection step, "Aggiorna", and on.
        t.handheld.failAfterBytes.clear();
        t.ApplyHandheld();
