@@ -416,6 +416,37 @@ const FaultRow kRows[] = {
        t.ExpectBox("Percorso del file troppo lungo per il palmare", "Errore");
        t.BackAtDestinationThenClose();
      }},
+    {"ReadOnlyPackageLeavesNoCopyAndNoStaleOneIsUsed",
+     [](FaultTest& t) {
+       // A package from a CD keeps its read-only attribute; an earlier run from one left its copy behind,
+       // read-only too, holding another package.
+       t.Prepare();
+       const std::wstring leftover = t.temp + L"TFInst.zip";
+       ASSERT_TRUE(WritePackage(leftover, ArchiveBytes(1, 0, {{"stale.dat", "[PRG]", "stale"}})));
+       ASSERT_TRUE(::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+       t.PlacePackage(NumberedEntries(3));
+       t.entriesInstalled = 3;
+       ASSERT_TRUE(::SetFileAttributesW(t.AppFile(kPackageName).c_str(), FILE_ATTRIBUTE_READONLY));
+       t.StartAndInstall();
+       t.AnnounceAndFinish();
+       EXPECT_FALSE(FileExists(t.DeviceFile(std::string(kInstallFolder) + "stale.dat"))) << "the stale copy";
+     }},
+    {"PackageThatCannotBeCopiedIsNeverInstalled",
+     [](FaultTest& t) {
+       // Nothing can be copied over a folder of that name; a read-only archive of an earlier run lies beside it.
+       t.Prepare();
+       const std::wstring blocker = t.temp + L"TFInst.zip";
+       ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+       const std::wstring leftover = t.temp + L"TFInst.pkg";
+       ASSERT_TRUE(WriteWholeFile(leftover, ArchiveBytes(1, 0, {{"stale.dat", "[PRG]", "stale"}})));
+       ASSERT_TRUE(::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+       t.PlacePackage(NumberedEntries(3));
+       t.StartAndInstall();
+       t.ExpectBox("Pacchetto di installazione mancante.\nImpossibile installare!", "Errore");
+       t.BackAtDestinationThenClose();
+       EXPECT_FALSE(FileExists(t.DeviceFile(std::string(kInstallFolder) + "stale.dat"))) << "the stale archive";
+       ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));  // the row's own; the rest of the folder is checked
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::ValuesIn(kRows),
