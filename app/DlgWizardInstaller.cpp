@@ -27,6 +27,7 @@ BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
   ON_BN_CLICKED(IDC_NEXT, &CDlgWizardInstaller::OnNext)
   ON_MESSAGE(WM_INSTALLATION_FINISHED, &CDlgWizardInstaller::OnInstallationFinished)
   ON_MESSAGE(WM_QUERYENDSESSION, &CDlgWizardInstaller::OnQueryEndSession)
+  ON_MESSAGE(WM_ENDSESSION, &CDlgWizardInstaller::OnEndSession)
 END_MESSAGE_MAP()
 
 CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INSTALLER, pParent) {
@@ -200,6 +201,21 @@ void CDlgWizardInstaller::OnQuitRequest() {
 }
 
 LRESULT CDlgWizardInstaller::OnQueryEndSession(WPARAM, LPARAM) { return CurrentPageBusy() ? FALSE : TRUE; }
+
+LRESULT CDlgWizardInstaller::OnEndSession(WPARAM ending, LPARAM) {
+  if (!ending) return 0;
+  if (CurrentPageBusy()) {
+    // Only a forced end comes during the copy, whose worker holds the archive: it stops before its next entry.
+    m_bEndOnReport = true;
+    m_pCurrentPage->RequestStop();
+    return 0;
+  }
+  // No worker runs, so nothing holds the temporary files. The agent stays on the handheld, as after the close
+  // box: a call to a handheld that may be going too could hold up the end of the session.
+  DeleteTempFiles();
+  CDialog::OnCancel();  // should the system let the program run on
+  return 0;
+}
 
 LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
   BlockSessionEnd(false);

@@ -50,6 +50,8 @@ class CDlgWizardInstaller : public CDialog {
   // A log-off or shutdown is refused while the installation copies: the system would end the program in the
   // middle of a file.
   LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+  // The session ends: the system ends the program once this returns, without the destructor's clean-up.
+  LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
   void UpdateButtons();
   void UpdateStepList();

@@ -183,6 +183,8 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ::CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
     return ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
   }
+
+ public:
   std::string TempFolderNames() const {
     std::string names;
     WIN32_FIND_DATAW data;
@@ -446,6 +448,19 @@ const FaultRow kRows[] = {
        t.BackAtDestinationThenClose();
        EXPECT_FALSE(FileExists(t.DeviceFile(std::string(kInstallFolder) + "stale.dat"))) << "the stale archive";
        ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));  // the row's own; the rest of the folder is checked
+     }},
+    {"LogOffRemovesTheTemporaryFilesBeforeTheSessionEnds",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       LRESULT answer = -1;
+       ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
+       ASSERT_EQ(answer, TRUE);
+       ASSERT_TRUE(t.installer.SendToFrame(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+       // Once that answer is given the system may end the process at any moment, destructors unrun.
+       EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
+       t.WaitForExit();
      }},
 };
 
