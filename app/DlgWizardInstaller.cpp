@@ -217,14 +217,23 @@ LRESULT CDlgWizardInstaller::OnEndSession(WPARAM ending, LPARAM) {
   return 0;
 }
 
-LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
+bool CDlgWizardInstaller::PassesToDefault(UINT message, WPARAM, LPARAM) {
+  if (message != WM_INSTALLATION_FINISHED) return false;
+  // The page notes its worker's result before the worker reports it; nothing else is a report.
+  return m_nCurrentPage != kPageInstallation || m_pCurrentPage == nullptr ||
+         !m_pCurrentPage->WorkerReport().has_value();
+}
+
+LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM, LPARAM) {
+  // The result is the one the worker noted: a stranger's message let through in its place cannot change it.
+  const int result = m_pCurrentPage->WorkerReport().value_or(InstallFailed);
   BlockSessionEnd(false);
   if (m_bEndOnReport) {
     DestroyCurrentPage(false);
     CDialog::OnQuitRequest();
     return 0;
   }
-  if (wParam == InstallCompleted) {
+  if (result == InstallCompleted) {
     GoToPage(kPageEndInstall);
   } else {
     SetInstallRunning(false);

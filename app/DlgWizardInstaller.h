@@ -42,6 +42,8 @@ class CDlgWizardInstaller : public CDialog {
   void OnOK() override;
   void OnCancel() override;
   void OnQuitRequest() override;
+  // WM_INSTALLATION_FINISHED is DM_SETDEFID too: only the report of the worker of the page now shown is one.
+  bool PassesToDefault(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void OnBack();
   void OnNext();

@@ -462,6 +462,27 @@ const FaultRow kRows[] = {
        EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
        t.WaitForExit();
      }},
+    {"SetDefIdIsNoReportOfTheWorker",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(40));
+       t.entriesInstalled = 40;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       // DM_SETDEFID shares its number with the worker's report; anyone may send it to a dialog.
+       LRESULT defId = 0;
+       ASSERT_TRUE(t.installer.SendToFrame(DM_SETDEFID, IDC_NEXT, 0));
+       EXPECT_EQ(t.installer.Step(), kPageReadyToInstall) << "taken for a report";
+       ASSERT_TRUE(t.installer.SendToFrame(DM_GETDEFID, 0, 0, &defId));
+       EXPECT_EQ(defId, MAKELRESULT(IDC_NEXT, DC_HASDEFID)) << "the dialog's own meaning was lost";
+       t.handheld.callLatencyUs = 20000;  // slow from the check of "Installa" on
+       t.ApplyHandheld();
+       t.PressInstall();
+       t.WaitUntilCopying();
+       ASSERT_TRUE(t.installer.SendToFrame(WM_INSTALLATION_FINISHED, InstallInterrupted, 0));
+       EXPECT_EQ(t.installer.Step(), kPageInstallation) << "the page was left under the worker";
+       t.AnnounceAndFinish();
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::ValuesIn(kRows),
