@@ -1,5 +1,6 @@
 #include "DlgWizardInstaller.h"
 
+#include <utility>
 #include "DlgSubPageBase.h"
 #include "FlagRaised.h"
 #include "PageFactory.h"
@@ -122,10 +123,14 @@ void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
 
 void CDlgWizardInstaller::GoToPage(int n) {
   if (n >= kPageCount || n == m_nCurrentPage) return;
-  FlagRaised switching(m_bSwitchingPage);
-  DestroyCurrentPage(true);
-  if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
-  ShowPage(n);  // not when a close during the check has ended the wizard
+  {
+    FlagRaised switching(m_bSwitchingPage);
+    DestroyCurrentPage(true);
+    if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
+    ShowPage(n);  // not when a close during the check has ended the wizard
+  }
+  // A close that came while the new page's entry showed a box belongs to this switch, not to a later one.
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnNext() {
@@ -136,28 +141,64 @@ void CDlgWizardInstaller::OnNext() {
     CDialog::OnOK();
     return;
   }
-  if (m_pCurrentPage != nullptr && m_pCurrentPage->CanLeavePage()) GoToPage(m_nCurrentPage + 1);
+  if (m_pCurrentPage == nullptr) return;
+  const unsigned visit = m_nPageVisit;
+  bool leave = false;
+  {
+    FlagRaised asking(m_bAsking);
+    leave = m_pCurrentPage->CanLeavePage();
+  }
+  // The page may have asked the user; a request that came meanwhile goes first.
+  if (leave && visit == m_nPageVisit && !IsEnding() && m_nHeldCommand == 0) GoToPage(m_nCurrentPage + 1);
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnBack() {
   if (NavigationBlocked() || CurrentPageBusy()) return;
-  FlagRaised switching(m_bSwitchingPage);
-  DestroyCurrentPage(true);
-  if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
-  ShowPage(m_nCurrentPage - 1);
+  {
+    FlagRaised switching(m_bSwitchingPage);
+    DestroyCurrentPage(true);
+    if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
+    ShowPage(m_nCurrentPage - 1);
+  }
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnCancelButton() {
-  if (NavigationBlocked()) return;
+  if (FrameBusy()) return;
   if (m_nCurrentPage == kPageInstallation) {
     AskToInterruptInstallation();
     return;
   }
+  if (BoxOpen()) return;
   const char* question = m_state.m_bProductA ? "Sei sicuro di voler annullare l'installazione di Talvenia?"
                                              : "Sei sicuro di voler annullare l'installazione di Fendro?";
-  if (MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  DeleteDeviceAgent();
-  CDialog::OnCancel();
+  const unsigned visit = m_nPageVisit;
+  int answer = IDNO;
+  {
+    FlagRaised asking(m_bAsking);
+    answer = MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION);
+  }
+  // The "Sì" holds for the page it was asked on, and never ends the wizard under a running worker.
+  if (answer == IDYES && visit == m_nPageVisit && !IsEnding() && !CurrentPageBusy()) {
+    DeleteDeviceAgent();
+    CDialog::OnCancel();
+  }
+  ServeHeldRequests();
+}
+
+void CDlgWizardInstaller::ServeHeldRequests() {
+  const int command = std::exchange(m_nHeldCommand, 0);
+  if (command == 0 || IsEnding()) return;
+  if (CurrentPageBusy()) {
+    // As a close during the copy: the user is asked whether to interrupt it; Enter does nothing then.
+    if (command == IDCANCEL) AskToInterruptInstallation();
+    return;
+  }
+  if (command == IDOK)
+    CDialog::OnOK();
+  else
+    CDialog::OnCancel();
 }
 
 bool CDlgWizardInstaller::CurrentPageBusy() const { return m_pCurrentPage != nullptr && m_pCurrentPage->IsBusy(); }
@@ -172,7 +213,12 @@ void CDlgWizardInstaller::AskToInterruptInstallation() {
 }
 
 void CDlgWizardInstaller::OnOK() {
-  if (NavigationBlocked() || CurrentPageBusy()) return;
+  if (CurrentPageBusy()) return;
+  if (FrameBusy()) {
+    if (m_nHeldCommand == 0) m_nHeldCommand = IDOK;
+    return;
+  }
+  if (BoxOpen()) return;
   CDialog::OnOK();
 }
 
@@ -181,10 +227,10 @@ void CDlgWizardInstaller::OnCancel() {
     AskToInterruptInstallation();
     return;
   }
-  // The check dispatches messages while it waits; ending now would let the switch that runs it go on into the
-  // next page of a closed wizard. The close is carried out when the check is over.
-  if (NavigationBlocked()) {
-    m_bCloseHeld = true;
+  // A check dispatches messages while it waits, and a question waits for its answer; ending now would let the
+  // switch or the handler that runs them go on in a closed wizard. The close is carried out when they are over.
+  if (FrameBusy()) {
+    m_nHeldCommand = IDCANCEL;
     return;
   }
   CDialog::OnCancel();

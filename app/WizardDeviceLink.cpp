@@ -27,10 +27,7 @@ bool CDlgWizardInstaller::CheckDeviceConnection() {
   }
   // A close box pressed while the check waited does now what it does on the page the user was on (no
   // installation runs while a check waits): the wizard ends, and the switch that ran the check shows nothing.
-  if (m_bCloseHeld) {
-    m_bCloseHeld = false;
-    CDialog::OnCancel();
-  }
+  ServeHeldRequests();
   return connected;
 }
 

@@ -131,6 +131,11 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ASSERT_TRUE(WaitUntil([&] { return installer.Step() == kPageInstallation && !Log().empty(); }, 30000));
   }
   std::string Log() const { return TextOf(installer.PageControl(IDC_LOG)); }
+  // A click of a frame button sent to the frame, as another program can send it; false when it hung.
+  bool SendClick(int id) {
+    return installer.SendToFrame(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(installer.FrameControl(id)));
+  }
   // The announcement of a free-standing install, then "Fine": the program ends.
   void AnnounceAndFinish() {
     ExpectBox(kAnnouncement, "Installatore");
@@ -482,6 +487,54 @@ const FaultRow kRows[] = {
        ASSERT_TRUE(t.installer.SendToFrame(WM_INSTALLATION_FINISHED, InstallInterrupted, 0));
        EXPECT_EQ(t.installer.Step(), kPageInstallation) << "the page was left under the worker";
        t.AnnounceAndFinish();
+     }},
+    {"NextSentDuringTheCancelQuestionIsRefused",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_CANCEL_BUTTON)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox();
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "Sei sicuro di voler annullare l'installazione di Talvenia?");
+       ASSERT_TRUE(t.SendClick(IDC_NEXT));
+       EXPECT_EQ(t.installer.Step(), kPageReadyToInstall) << "the installation started under the question";
+       ASSERT_TRUE(Answer(*box, IDYES));
+       t.WaitForExit();
+     }},
+    {"NextSentDuringTheOverwriteQuestionIsRefused",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageDestination);
+       ASSERT_TRUE(::CreateDirectoryW(t.DeviceFile("\\Programmi\\Talvenia2016_full").c_str(), nullptr));
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox();
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "La directory selezionata esiste gi\xE0. Sovrascriverla?");
+       ASSERT_TRUE(t.SendClick(IDC_NEXT)) << "a second question, or the page freed under the first";
+       ASSERT_TRUE(Answer(*box, IDYES));
+       ASSERT_TRUE(t.installer.WaitForStep(kPageReadyToInstall)) << "step " << t.installer.Step();
+       EXPECT_FALSE(t.installer.WaitForMessageBox(0).has_value());
+       t.CloseBox();
+     }},
+    {"CloseDuringTheDestinationBoxEndsTheWizard",
+     [](FaultTest& t) {
+       t.handheld.failAfterBytes = "100000";  // the agent cannot be deployed: the entry of the step shows a box
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox(120000);
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "Impossibile determinare lo spazio disponibile delle destinazioni");
+       // WM_CLOSE itself: the system's close command is not taken by a window that a box has disabled.
+       ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_CLOSE, 0, 0));
+       ASSERT_TRUE(Answer(*box, IDOK));
+       t.WaitForExit();
      }},
 };
 
