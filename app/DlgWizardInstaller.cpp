@@ -149,7 +149,8 @@ void CDlgWizardInstaller::OnNext() {
     leave = m_pCurrentPage->CanLeavePage();
   }
   // The page may have asked the user; a request that came meanwhile goes first.
-  if (leave && visit == m_nPageVisit && !IsEnding() && m_nHeldCommand == 0) GoToPage(m_nCurrentPage + 1);
+  if (leave && visit == m_nPageVisit && !IsEnding() && m_nHeldCommand == 0 && !m_nHeldQuit.has_value())
+    GoToPage(m_nCurrentPage + 1);
   ServeHeldRequests();
 }
 
@@ -188,8 +189,14 @@ void CDlgWizardInstaller::OnCancelButton() {
 }
 
 void CDlgWizardInstaller::ServeHeldRequests() {
+  const std::optional<int> quit = std::exchange(m_nHeldQuit, std::nullopt);
   const int command = std::exchange(m_nHeldCommand, 0);
-  if (command == 0 || IsEnding()) return;
+  if (IsEnding()) return;
+  if (quit.has_value()) {
+    QuitRequested(*quit);
+    return;
+  }
+  if (command == 0) return;
   if (CurrentPageBusy()) {
     // As a close during the copy: the user is asked whether to interrupt it; Enter does nothing then.
     if (command == IDCANCEL) AskToInterruptInstallation();

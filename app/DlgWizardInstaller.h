@@ -103,9 +103,10 @@ class CDlgWizardInstaller : public CDialog {
   // page or the state under the code that waits for the answer.
   bool BoxOpen() const { return m_hWnd != nullptr && !::IsWindowEnabled(m_hWnd); }
   bool NavigationBlocked() const { return FrameBusy() || BoxOpen(); }
-  // The standard command (IDOK or IDCANCEL, 0 for none) that came while the frame was busy; carried out once
-  // the frame is no longer busy.
+  // The standard command (IDOK or IDCANCEL, 0 for none) that came while the frame was busy, and a WM_QUIT that
+  // a device check's wait removed; carried out once the frame is no longer busy.
   int m_nHeldCommand = 0;
+  std::optional<int> m_nHeldQuit;
   void ServeHeldRequests();
   // A quit request came while a page was busy: the wizard ends on the worker's report.
   bool m_bEndOnReport = false;

@@ -118,6 +118,12 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnQuitRequest() { EndDialog(-1); }
 
+void CDialog::QuitRequested(int exitCode) {
+  m_bQuitReceived = true;
+  m_nQuitCode = exitCode;
+  OnQuitRequest();
+}
+
 bool CDialog::PassesToDefault(UINT, WPARAM, LPARAM) { return false; }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {

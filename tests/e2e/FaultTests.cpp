@@ -131,6 +131,17 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ASSERT_TRUE(WaitUntil([&] { return installer.Step() == kPageInstallation && !Log().empty(); }, 30000));
   }
   std::string Log() const { return TextOf(installer.PageControl(IDC_LOG)); }
+  // Walks to the ready page and presses "Installa" with a handheld that takes answerMs to answer: the check
+  // of the switch is under way when this returns.
+  void InstallIntoASlowCheck(int answerMs) {
+    Start();
+    if (!HasFatalFailure()) WalkTo(kPageReadyToInstall);
+    if (HasFatalFailure()) return;
+    handheld.answerMs = answerMs;
+    ApplyHandheld();
+    PressInstall();
+    ASSERT_TRUE(WaitUntil([&] { return installer.Page() == nullptr; }, 2000)) << "no check under way";
+  }
   // A click of a frame button sent to the frame, as another program can send it; false when it hung.
   bool SendClick(int id) {
     return installer.SendToFrame(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -254,12 +265,7 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        t.Prepare();
        t.PlacePackage(NumberedEntries(3));
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.handheld.answerMs = 2500;  // the check that "Installa" runs waits this long
-       t.ApplyHandheld();
-       t.PressInstall();
-       ASSERT_TRUE(WaitUntil([&] { return t.installer.Page() == nullptr; }, 2000)) << "no check under way";
+       t.InstallIntoASlowCheck(2500);
        t.CloseBox();
      }},
     {"LogAndBarOfThreeThousandEntriesGoToTheEnd",
@@ -535,6 +541,49 @@ const FaultRow kRows[] = {
        ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_CLOSE, 0, 0));
        ASSERT_TRUE(Answer(*box, IDOK));
        t.WaitForExit();
+     }},
+    {"QuitDuringTheLastCheckEndsTheWizard",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.InstallIntoASlowCheck(2500);
+       const DWORD uiThread = ::GetWindowThreadProcessId(t.installer.Frame(), nullptr);
+       ASSERT_TRUE(::PostThreadMessageW(uiThread, WM_QUIT, 0, 0));
+       t.WaitForExit();
+     }},
+    {"EscapeDuringTheLastCheckEndsTheWizard",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.InstallIntoASlowCheck(2500);
+       // As a page forwards the key to the frame.
+       ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_KEYDOWN, VK_ESCAPE, 0));
+       t.WaitForExit();
+     }},
+    {"AggiornaSentDuringItsCheckStartsNoOther",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       HWND refresh = t.installer.PageControl(IDC_REFRESH_CONNECTION);
+       ASSERT_TRUE(WaitUntil([&] { return IsEnabledWindow(refresh); }));
+       t.handheld.answerMs = 1500;
+       t.handheld.trace = true;  // from the next start-up of the link on
+       t.ApplyHandheld();
+       const auto pressRefresh = [&] {
+         return ::PostMessageW(t.installer.Page(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH_CONNECTION, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(refresh));
+       };
+       ASSERT_TRUE(pressRefresh());
+       ASSERT_TRUE(WaitUntil([&] { return !IsEnabledWindow(refresh); }, 2000)) << "no check under way";
+       ASSERT_TRUE(pressRefresh());
+       ASSERT_TRUE(WaitUntil([&] { return IsEnabledWindow(refresh); }, 30000));
+       EXPECT_EQ(TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).substr(0, 2), "OK") << "the docked handheld";
+       std::string trace;
+       ASSERT_TRUE(ReadWholeFile(t.device + L"\\trace.log", &trace));
+       EXPECT_EQ(trace, "CeRapiInitEx\r\n") << "a second check ended the link the first waited for";
+       t.CloseBox();
      }},
 };
 
