@@ -34,6 +34,8 @@ bool CDlgSubPageBase::IsBusy() const { return false; }
 
 void CDlgSubPageBase::RequestStop() {}
 
+std::optional<int> CDlgSubPageBase::WorkerReport() const { return std::nullopt; }
+
 void CDlgSubPageBase::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
 
 BOOL CDlgSubPageBase::PreTranslateMessage(MSG* pMsg) {

@@ -1,6 +1,7 @@
 // The base of every wizard page: a child dialog that the frame creates, places, enters, questions and
 // leaves in one uniform way. Enter and Escape never act on the page itself: they go to the frame.
 #pragma once
+#include <optional>
 #include <string>
 #include "Afx.h"
 #include "InstallerState.h"
@@ -27,6 +28,8 @@ class CDlgSubPageBase : public CDialog {
   virtual bool IsBusy() const;
   // Asks that work to stop at its next safe point; the page reports to the frame when it has.
   virtual void RequestStop();
+  // The result the page's worker has reported, or is reporting, to the frame; nothing before that.
+  virtual std::optional<int> WorkerReport() const;
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
 

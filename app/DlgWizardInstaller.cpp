@@ -1,5 +1,6 @@
 #include "DlgWizardInstaller.h"
 
+#include <utility>
 #include "DlgSubPageBase.h"
 #include "FlagRaised.h"
 #include "PageFactory.h"
@@ -27,6 +28,7 @@ BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
   ON_BN_CLICKED(IDC_NEXT, &CDlgWizardInstaller::OnNext)
   ON_MESSAGE(WM_INSTALLATION_FINISHED, &CDlgWizardInstaller::OnInstallationFinished)
   ON_MESSAGE(WM_QUERYENDSESSION, &CDlgWizardInstaller::OnQueryEndSession)
+  ON_MESSAGE(WM_ENDSESSION, &CDlgWizardInstaller::OnEndSession)
 END_MESSAGE_MAP()
 
 CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INSTALLER, pParent) {
@@ -121,10 +123,14 @@ void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
 
 void CDlgWizardInstaller::GoToPage(int n) {
   if (n >= kPageCount || n == m_nCurrentPage) return;
-  FlagRaised switching(m_bSwitchingPage);
-  DestroyCurrentPage(true);
-  if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
-  ShowPage(n);  // not when a close during the check has ended the wizard
+  {
+    FlagRaised switching(m_bSwitchingPage);
+    DestroyCurrentPage(true);
+    if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
+    ShowPage(n);  // not when a close during the check has ended the wizard
+  }
+  // A close that came while the new page's entry showed a box belongs to this switch, not to a later one.
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnNext() {
@@ -135,28 +141,71 @@ void CDlgWizardInstaller::OnNext() {
     CDialog::OnOK();
     return;
   }
-  if (m_pCurrentPage != nullptr && m_pCurrentPage->CanLeavePage()) GoToPage(m_nCurrentPage + 1);
+  if (m_pCurrentPage == nullptr) return;
+  const unsigned visit = m_nPageVisit;
+  bool leave = false;
+  {
+    FlagRaised asking(m_bAsking);
+    leave = m_pCurrentPage->CanLeavePage();
+  }
+  // The page may have asked the user; a request that came meanwhile goes first.
+  if (leave && visit == m_nPageVisit && !IsEnding() && m_nHeldCommand == 0 && !m_nHeldQuit.has_value())
+    GoToPage(m_nCurrentPage + 1);
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnBack() {
   if (NavigationBlocked() || CurrentPageBusy()) return;
-  FlagRaised switching(m_bSwitchingPage);
-  DestroyCurrentPage(true);
-  if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
-  ShowPage(m_nCurrentPage - 1);
+  {
+    FlagRaised switching(m_bSwitchingPage);
+    DestroyCurrentPage(true);
+    if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
+    ShowPage(m_nCurrentPage - 1);
+  }
+  ServeHeldRequests();
 }
 
 void CDlgWizardInstaller::OnCancelButton() {
-  if (NavigationBlocked()) return;
+  if (FrameBusy()) return;
   if (m_nCurrentPage == kPageInstallation) {
     AskToInterruptInstallation();
     return;
   }
+  if (BoxOpen()) return;
   const char* question = m_state.m_bProductA ? "Sei sicuro di voler annullare l'installazione di Talvenia?"
                                              : "Sei sicuro di voler annullare l'installazione di Fendro?";
-  if (MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  DeleteDeviceAgent();
-  CDialog::OnCancel();
+  const unsigned visit = m_nPageVisit;
+  int answer = IDNO;
+  {
+    FlagRaised asking(m_bAsking);
+    answer = MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION);
+  }
+  // The "Sì" holds for the page it was asked on, and never ends the wizard under a running worker.
+  if (answer == IDYES && visit == m_nPageVisit && !IsEnding() && !CurrentPageBusy()) {
+    DeleteDeviceAgent();
+    CDialog::OnCancel();
+  }
+  ServeHeldRequests();
+}
+
+void CDlgWizardInstaller::ServeHeldRequests() {
+  const std::optional<int> quit = std::exchange(m_nHeldQuit, std::nullopt);
+  const int command = std::exchange(m_nHeldCommand, 0);
+  if (IsEnding()) return;
+  if (quit.has_value()) {
+    QuitRequested(*quit);
+    return;
+  }
+  if (command == 0) return;
+  if (CurrentPageBusy()) {
+    // As a close during the copy: the user is asked whether to interrupt it; Enter does nothing then.
+    if (command == IDCANCEL) AskToInterruptInstallation();
+    return;
+  }
+  if (command == IDOK)
+    CDialog::OnOK();
+  else
+    CDialog::OnCancel();
 }
 
 bool CDlgWizardInstaller::CurrentPageBusy() const { return m_pCurrentPage != nullptr && m_pCurrentPage->IsBusy(); }
@@ -171,7 +220,12 @@ void CDlgWizardInstaller::AskToInterruptInstallation() {
 }
 
 void CDlgWizardInstaller::OnOK() {
-  if (NavigationBlocked() || CurrentPageBusy()) return;
+  if (CurrentPageBusy()) return;
+  if (FrameBusy()) {
+    if (m_nHeldCommand == 0) m_nHeldCommand = IDOK;
+    return;
+  }
+  if (BoxOpen()) return;
   CDialog::OnOK();
 }
 
@@ -180,10 +234,10 @@ void CDlgWizardInstaller::OnCancel() {
     AskToInterruptInstallation();
     return;
   }
-  // The check dispatches messages while it waits; ending now would let the switch that runs it go on into the
-  // next page of a closed wizard. The close is carried out when the check is over.
-  if (NavigationBlocked()) {
-    m_bCloseHeld = true;
+  // A check dispatches messages while it waits, and a question waits for its answer; ending now would let the
+  // switch or the handler that runs them go on in a closed wizard. The close is carried out when they are over.
+  if (FrameBusy()) {
+    m_nHeldCommand = IDCANCEL;
     return;
   }
   CDialog::OnCancel();
@@ -201,14 +255,38 @@ void CDlgWizardInstaller::OnQuitRequest() {
 
 LRESULT CDlgWizardInstaller::OnQueryEndSession(WPARAM, LPARAM) { return CurrentPageBusy() ? FALSE : TRUE; }
 
-LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM wParam, LPARAM) {
+LRESULT CDlgWizardInstaller::OnEndSession(WPARAM ending, LPARAM) {
+  if (!ending) return 0;
+  if (CurrentPageBusy()) {
+    // Only a forced end comes during the copy, whose worker holds the archive: it stops before its next entry.
+    m_bEndOnReport = true;
+    m_pCurrentPage->RequestStop();
+    return 0;
+  }
+  // No worker runs, so nothing holds the temporary files. The agent stays on the handheld, as after the close
+  // box: a call to a handheld that may be going too could hold up the end of the session.
+  DeleteTempFiles();
+  CDialog::OnCancel();  // should the system let the program run on
+  return 0;
+}
+
+bool CDlgWizardInstaller::PassesToDefault(UINT message, WPARAM, LPARAM) {
+  if (message != WM_INSTALLATION_FINISHED) return false;
+  // The page notes its worker's result before the worker reports it; nothing else is a report.
+  return m_nCurrentPage != kPageInstallation || m_pCurrentPage == nullptr ||
+         !m_pCurrentPage->WorkerReport().has_value();
+}
+
+LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM, LPARAM) {
+  // The result is the one the worker noted: a stranger's message let through in its place cannot change it.
+  const int result = m_pCurrentPage->WorkerReport().value_or(InstallFailed);
   BlockSessionEnd(false);
   if (m_bEndOnReport) {
     DestroyCurrentPage(false);
     CDialog::OnQuitRequest();
     return 0;
   }
-  if (wParam == InstallCompleted) {
+  if (result == InstallCompleted) {
     GoToPage(kPageEndInstall);
   } else {
     SetInstallRunning(false);

@@ -37,11 +37,13 @@ class CDlgWizardInstaller : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
-  // Escape, Enter and the close box end the wizard at once, except while a page is busy or a device check
-  // waits; a WM_QUIT waits for a busy page to finish.
+  // Escape, Enter and the close box end the wizard at once, except while a page is busy, or while a page switch,
+  // a device check or a question runs, which they wait for; a WM_QUIT waits for a busy page to finish.
   void OnOK() override;
   void OnCancel() override;
   void OnQuitRequest() override;
+  // WM_INSTALLATION_FINISHED is DM_SETDEFID too: only the report of the worker of the page now shown is one.
+  bool PassesToDefault(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void OnBack();
   void OnNext();
@@ -50,6 +52,8 @@ class CDlgWizardInstaller : public CDialog {
   // A log-off or shutdown is refused while the installation copies: the system would end the program in the
   // middle of a file.
   LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+  // The session ends: the system ends the program once this returns, without the destructor's clean-up.
+  LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
   void UpdateButtons();
   void UpdateStepList();
@@ -91,9 +95,19 @@ class CDlgWizardInstaller : public CDialog {
   // True while CheckDeviceConnection waits. The connection page's own check ("Aggiorna") runs outside a switch;
   // a Next or Back dispatched by its wait would destroy that page under the running check.
   bool m_bCheckingDevice = false;
-  bool NavigationBlocked() const { return m_bSwitchingPage || m_bCheckingDevice; }
-  // A close request that came while a device check waited; carried out when the check is over.
-  bool m_bCloseHeld = false;
+  // True while the frame waits for a question, its own or the one a page asks in CanLeavePage.
+  bool m_bAsking = false;
+  // A switch, a check or a question of the frame runs: the dialog's standard commands wait for it to end.
+  bool FrameBusy() const { return m_bSwitchingPage || m_bCheckingDevice || m_bAsking; }
+  // A message box of the frame or a page disables the frame while it is open; navigating then would free the
+  // page or the state under the code that waits for the answer.
+  bool BoxOpen() const { return m_hWnd != nullptr && !::IsWindowEnabled(m_hWnd); }
+  bool NavigationBlocked() const { return FrameBusy() || BoxOpen(); }
+  // The standard command (IDOK or IDCANCEL, 0 for none) that came while the frame was busy, and a WM_QUIT that
+  // a device check's wait removed; carried out once the frame is no longer busy.
+  int m_nHeldCommand = 0;
+  std::optional<int> m_nHeldQuit;
+  void ServeHeldRequests();
   // A quit request came while a page was busy: the wizard ends on the worker's report.
   bool m_bEndOnReport = false;
   bool m_bSessionEndBlocked = false;

@@ -16,21 +16,23 @@ void RestoreWaitCursor() {
 
 bool CDlgWizardInstaller::CheckDeviceConnection() {
   bool connected = false;
+  std::optional<int> quitCode;
   {
     FlagRaised checking(m_bCheckingDevice);
     talv::CloseDeviceLink();
     CWinApp* app = AfxGetApp();
     if (app != nullptr) app->BeginWaitCursor();
-    connected = talv::OpenDeviceLink(kConnectionTimeoutMs, TickNow, RestoreWaitCursor);
+    // The wait stands in for the modal loop: Escape and Enter get the dialog's keyboard handling there too.
+    connected =
+        talv::OpenDeviceLink(kConnectionTimeoutMs, TickNow, RestoreWaitCursor, AfxPreTranslateMessage, &quitCode);
     m_state.m_bDeviceConnected = connected ? 1 : 0;
     if (app != nullptr) app->EndWaitCursor();
   }
-  // A close box pressed while the check waited does now what it does on the page the user was on (no
-  // installation runs while a check waits): the wizard ends, and the switch that ran the check shows nothing.
-  if (m_bCloseHeld) {
-    m_bCloseHeld = false;
-    CDialog::OnCancel();
-  }
+  // A close, an Escape or Enter, or a quit that came while the check waited does now what it does on the page
+  // the user was on (no installation runs while a check waits): the wizard ends, and the switch that ran the
+  // check shows nothing.
+  if (quitCode.has_value()) m_nHeldQuit = quitCode;
+  ServeHeldRequests();
   return connected;
 }
 

@@ -11,6 +11,13 @@
 
 namespace {
 constexpr size_t kStreamBuffer = 1 << 18;
+
+// A read-only file (a copy of a package from a CD or a write-protected share keeps the attribute) refuses
+// both deletion and being copied over; ours to remove, it is made a plain file first.
+void DeleteTempFile(const std::wstring& path) {
+  if (!::DeleteFileW(path.c_str()) && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+    ::DeleteFileW(path.c_str());
+}
 }  // namespace
 
 std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
@@ -38,7 +45,13 @@ void CDlgWizardInstaller::PreparePackage() {
   const std::wstring compressedPath = GetTempPackagePath(true);
   const std::wstring archivePath = GetTempPackagePath(false);
   if (compressedPath.empty()) return;
-  ::CopyFileW(packagePath.c_str(), compressedPath.c_str(), FALSE);
+  // A copy that failed must leave nothing that could be taken for this run's package.
+  if (!::CopyFileW(packagePath.c_str(), compressedPath.c_str(), FALSE)) {
+    DeleteTempFiles();
+    return;
+  }
+  // The copy carries the package's attributes; a read-only one would outlive every exit.
+  ::SetFileAttributesW(compressedPath.c_str(), FILE_ATTRIBUTE_NORMAL);
   {
     base::UniqueFile source(_wfopen(compressedPath.c_str(), L"rb"));
     base::UniqueFile archive(_wfopen(archivePath.c_str(), L"wb"));
@@ -62,6 +75,6 @@ void CDlgWizardInstaller::PreparePackage() {
 void CDlgWizardInstaller::DeleteTempFiles() {
   const std::wstring compressedPath = GetTempPackagePath(true);
   if (compressedPath.empty()) return;
-  ::DeleteFileW(compressedPath.c_str());
-  ::DeleteFileW(GetTempPackagePath(false).c_str());
+  DeleteTempFile(compressedPath);
+  DeleteTempFile(GetTempPackagePath(false));
 }

@@ -30,13 +30,15 @@ DWORD ReadUpTo(HANDLE file, unsigned char* buffer, DWORD count) {
 
 void CloseDeviceLink() { CeRapiUninit(); }
 
-bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)()) {
+bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)(), BOOL (*preTranslate)(MSG*),
+                    std::optional<int>* quitCode) {
   RAPIINIT init = {};
   init.cbSize = 12;  // the record's size in the 32-bit RAPI.dll, which every RAPI.dll accepts
   init.heRapiInit = nullptr;
   init.hrRapiInit = 0;
   if (FAILED(CeRapiInitEx(&init))) return false;
-  if (WaitForRapiAnswer(init.heRapiInit, &init.hrRapiInit, timeoutMs, tickCount, onWake) == RapiWaitResult::Answered)
+  if (WaitForRapiAnswer(init.heRapiInit, &init.hrRapiInit, timeoutMs, tickCount, onWake, preTranslate, quitCode) ==
+      RapiWaitResult::Answered)
     return true;
   CeRapiUninit();
   return false;

@@ -29,8 +29,10 @@ using UniqueDeviceHandle = base::UniqueHandle<DeviceHandleTraits>;
 // Ends whatever link an earlier call left open.
 void CloseDeviceLink();
 // Starts a link and waits up to timeoutMs for the handheld's answer, dispatching messages meanwhile (see
-// WaitForRapiAnswer). True when the handheld answered; otherwise no link stays open.
-bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)());
+// WaitForRapiAnswer, which also says what preTranslate and quitCode are for). True when the handheld answered;
+// otherwise no link stays open.
+bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)(), BOOL (*preTranslate)(MSG*) = nullptr,
+                    std::optional<int>* quitCode = nullptr);
 
 // --- Files and folders ---------------------------------------------------------------------------------------
 // Opens an existing device file for reading (the probe of the agent, the storage report).

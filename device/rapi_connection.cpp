@@ -1,7 +1,7 @@
 #include "rapi_connection.h"
 
 RapiWaitResult WaitForRapiAnswer(HANDLE initEvent, const HRESULT* hrInit, DWORD timeoutMs, TickCountFn tickCount,
-                                 void (*onWake)()) {
+                                 void (*onWake)(), BOOL (*preTranslate)(MSG*), std::optional<int>* quitCode) {
   const DWORD start = tickCount();
   for (;;) {
     const DWORD elapsed = tickCount() - start;  // unsigned: right across a wrap of the counter
@@ -14,7 +14,11 @@ RapiWaitResult WaitForRapiAnswer(HANDLE initEvent, const HRESULT* hrInit, DWORD 
     UINT last = 0;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       last = msg.message;
-      if (last == WM_QUIT) break;
+      if (last == WM_QUIT) {
+        if (quitCode != nullptr) *quitCode = static_cast<int>(msg.wParam);
+        break;
+      }
+      if (preTranslate != nullptr && preTranslate(&msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }

@@ -118,6 +118,14 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnQuitRequest() { EndDialog(-1); }
 
+void CDialog::QuitRequested(int exitCode) {
+  m_bQuitReceived = true;
+  m_nQuitCode = exitCode;
+  OnQuitRequest();
+}
+
+bool CDialog::PassesToDefault(UINT, WPARAM, LPARAM) { return false; }
+
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
   if (m_hWnd == nullptr) return FALSE;
   bool input = (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) ||
@@ -135,6 +143,7 @@ bool CDialog::RouteCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) {
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (PassesToDefault(message, wParam, lParam)) return FALSE;
   LRESULT result = 0;
   bool handled =
       message == WM_COMMAND ? RouteCommand(wParam, lParam, &result) : DispatchToMap(message, wParam, lParam, &result);

@@ -42,6 +42,12 @@ class CDialog : public CWnd {
   // A WM_QUIT reached the modal loop. The default ends the dialog at once; a dialog that must first let work
   // finish ends itself later. Either way the quit is posted again for the outer loop once this loop is over.
   virtual void OnQuitRequest();
+  // A nested loop of the dialog's own removed a WM_QUIT (exit code exitCode): handled as if the modal loop had
+  // received it, including its posting again once the loop is over.
+  void QuitRequested(int exitCode);
+  // True for a message that, this time, is not the one the message map means: it gets the default dialog
+  // handling instead (a number the dialog manager also uses, sent by someone else).
+  virtual bool PassesToDefault(UINT message, WPARAM wParam, LPARAM lParam);
   // EndDialog has been called: the modal loop ends as soon as the message now handled returns.
   bool IsEnding() const { return m_bEndModal; }
 

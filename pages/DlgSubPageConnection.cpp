@@ -26,6 +26,9 @@ void CDlgSubPageConnection::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CDlgSubPageConnection::OnRefresh() {
+  // Disabled while its check runs: a click sent to it then would start a check inside the check, which ends
+  // the link the first one waits for.
+  if (!m_btnRefresh.IsWindowEnabled()) return;
   m_btnRefresh.EnableWindow(FALSE);
   bool connected = GetWizard()->CheckDeviceConnection();
   m_btnRefresh.EnableWindow(TRUE);

@@ -27,6 +27,11 @@ void CDlgSubPageInstallation::OnEnterPage() {
   StartOrInterruptInstallation();
 }
 
+std::optional<int> CDlgSubPageInstallation::WorkerReport() const {
+  const int report = m_nReport;
+  return report == kNoReport ? std::nullopt : std::optional<int>(report);
+}
+
 void CDlgSubPageInstallation::RequestStop() {
   if (m_bWorkerStarted) StartOrInterruptInstallation();
 }
@@ -55,6 +60,7 @@ void CDlgSubPageInstallation::StartOrInterruptInstallation() {
     // No worker will report: report the failure in its place, once the frame has finished showing the page.
     m_bRunning = false;
     MessageBox("Impossibile avviare l'installazione.", kCaptionError, MB_OK | MB_ICONERROR);
+    m_nReport = InstallFailed;
     ::PostMessageW(m_hWizard, WM_INSTALLATION_FINISHED, InstallFailed, 0);
   }
 }
@@ -63,6 +69,8 @@ DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
   auto* page = static_cast<CDlgSubPageInstallation*>(pParam);
   const HWND wizard = page->m_hWizard;
   const int result = InstallWorker(page);
+  // The frame takes the message for the report only once the page holds the result.
+  page->m_nReport = result;
   // The frame leaves the page, and deletes it, before this send returns.
   ::SendMessageW(wizard, WM_INSTALLATION_FINISHED, static_cast<WPARAM>(result), 0);
   return static_cast<DWORD>(result);

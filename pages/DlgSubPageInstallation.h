@@ -30,6 +30,7 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   bool IsBusy() const override { return m_bWorkerStarted; }
   // Asks a started worker to stop before its next entry; never starts one.
   void RequestStop() override;
+  std::optional<int> WorkerReport() const override;
 
   // Starts the worker, or asks the running one to stop before its next entry. A page starts one worker in
   // its life: a request that comes after the worker's last check only sets the flag.
@@ -47,6 +48,9 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   std::string m_strLog;
   std::atomic<bool> m_bInterruptRequested{false};
   std::atomic<bool> m_bRunning{false};
+  // The worker's result, noted just before it is reported; kNoReport until then.
+  static constexpr int kNoReport = -1;
+  std::atomic<int> m_nReport{kNoReport};
   base::UniqueKernelHandle m_hWorkerThread;
 
   DECLARE_MESSAGE_MAP()

@@ -112,6 +112,22 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ASSERT_TRUE(WaitUntil([&] { return installer.Step() == kPageInstallation && !Log().empty(); }, 30000));
   }
   std::string Log() const { return TextOf(installer.PageControl(IDC_LOG)); }
+  // Walks to the ready page and presses "Installa" with a handheld that takes answerMs to answer: the check
+  // of the switch is under way when this returns.
+  void InstallIntoASlowCheck(int answerMs) {
+    Start();
+    if (!HasFatalFailure()) WalkTo(kPageReadyToInstall);
+    if (HasFatalFailure()) return;
+    handheld.answerMs = answerMs;
+    ApplyHandheld();
+    PressInstall();
+    ASSERT_TRUE(WaitUntil([&] { return installer.Page() == nullptr; }, 2000)) << "no check under way";
+  }
+  // A click of a frame button sent to the frame, as another program can send it; false when it hung.
+  bool SendClick(int id) {
+    return installer.SendToFrame(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(installer.FrameControl(id)));
+  }
   // The announcement of a free-standing install, then "Fine": the program ends.
   void AnnounceAndFinish() {
     ExpectBox(kAnnouncement, "Installatore");
@@ -164,6 +180,8 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     ::CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
     return ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
   }
+
+ public:
   std::string TempFolderNames() const {
     std::string names;
     WIN32_FIND_DATAW data;
@@ -228,12 +246,7 @@ const FaultRow kRows[] = {
      [](FaultTest& t) {
        t.Prepare();
        t.PlacePackage(NumberedEntries(3));
-       t.Start();
-       t.WalkTo(kPageReadyToInstall);
-       t.handheld.answerMs = 2500;  // the check that "Installa" runs waits this long
-       t.ApplyHandheld();
-       t.PressInstall();
-       ASSERT_TRUE(WaitUntil([&] { return t.installer.Page() == nullptr; }, 2000)) << "no check under way";
+       t.InstallIntoASlowCheck(2500);
        t.CloseBox();
      }},
     {"LogAndBarOfThreeThousandEntriesGoToTheEnd",
@@ -396,6 +409,162 @@ const FaultRow kRows[] = {
        t.StartAndInstall();
        t.ExpectBox("Percorso del file troppo lungo per il palmare", "Errore");
        t.BackAtDestinationThenClose();
+     }},
+    {"ReadOnlyPackageLeavesNoCopyAndNoStaleOneIsUsed",
+     [](FaultTest& t) {
+       // A package from a CD keeps its read-only attribute; an earlier run from one left its copy behind,
+       // read-only too, holding another package.
+       t.Prepare();
+       const std::wstring leftover = t.temp + L"TFInst.zip";
+       ASSERT_TRUE(WritePackage(leftover, ArchiveBytes(1, 0, {{"stale.dat", "[PRG]", "stale"}})));
+       ASSERT_TRUE(::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+       t.PlacePackage(NumberedEntries(3));
+       t.entriesInstalled = 3;
+       ASSERT_TRUE(::SetFileAttributesW(t.AppFile(kPackageName).c_str(), FILE_ATTRIBUTE_READONLY));
+       t.StartAndInstall();
+       t.AnnounceAndFinish();
+       EXPECT_FALSE(FileExists(t.DeviceFile(std::string(kInstallFolder) + "stale.dat"))) << "the stale copy";
+     }},
+    {"PackageThatCannotBeCopiedIsNeverInstalled",
+     [](FaultTest& t) {
+       // Nothing can be copied over a folder of that name; a read-only archive of an earlier run lies beside it.
+       t.Prepare();
+       const std::wstring blocker = t.temp + L"TFInst.zip";
+       ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+       const std::wstring leftover = t.temp + L"TFInst.pkg";
+       ASSERT_TRUE(WriteWholeFile(leftover, ArchiveBytes(1, 0, {{"stale.dat", "[PRG]", "stale"}})));
+       ASSERT_TRUE(::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+       t.PlacePackage(NumberedEntries(3));
+       t.StartAndInstall();
+       t.ExpectBox("Pacchetto di installazione mancante.\nImpossibile installare!", "Errore");
+       t.BackAtDestinationThenClose();
+       EXPECT_FALSE(FileExists(t.DeviceFile(std::string(kInstallFolder) + "stale.dat"))) << "the stale archive";
+       ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));  // the row's own; the rest of the folder is checked
+     }},
+    {"LogOffRemovesTheTemporaryFilesBeforeTheSessionEnds",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       LRESULT answer = -1;
+       ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
+       ASSERT_EQ(answer, TRUE);
+       ASSERT_TRUE(t.installer.SendToFrame(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+       // Once that answer is given the system may end the process at any moment, destructors unrun.
+       EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
+       t.WaitForExit();
+     }},
+    {"SetDefIdIsNoReportOfTheWorker",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(40));
+       t.entriesInstalled = 40;
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       // DM_SETDEFID shares its number with the worker's report; anyone may send it to a dialog.
+       LRESULT defId = 0;
+       ASSERT_TRUE(t.installer.SendToFrame(DM_SETDEFID, IDC_NEXT, 0));
+       EXPECT_EQ(t.installer.Step(), kPageReadyToInstall) << "taken for a report";
+       ASSERT_TRUE(t.installer.SendToFrame(DM_GETDEFID, 0, 0, &defId));
+       EXPECT_EQ(defId, MAKELRESULT(IDC_NEXT, DC_HASDEFID)) << "the dialog's own meaning was lost";
+       t.handheld.callLatencyUs = 20000;  // slow from the check of "Installa" on
+       t.ApplyHandheld();
+       t.PressInstall();
+       t.WaitUntilCopying();
+       ASSERT_TRUE(t.installer.SendToFrame(WM_INSTALLATION_FINISHED, InstallInterrupted, 0));
+       EXPECT_EQ(t.installer.Step(), kPageInstallation) << "the page was left under the worker";
+       t.AnnounceAndFinish();
+     }},
+    {"NextSentDuringTheCancelQuestionIsRefused",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageReadyToInstall);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_CANCEL_BUTTON)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox();
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "Sei sicuro di voler annullare l'installazione di Talvenia?");
+       ASSERT_TRUE(t.SendClick(IDC_NEXT));
+       EXPECT_EQ(t.installer.Step(), kPageReadyToInstall) << "the installation started under the question";
+       ASSERT_TRUE(Answer(*box, IDYES));
+       t.WaitForExit();
+     }},
+    {"NextSentDuringTheOverwriteQuestionIsRefused",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageDestination);
+       ASSERT_TRUE(::CreateDirectoryW(t.DeviceFile("\\Programmi\\Talvenia2016_full").c_str(), nullptr));
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox();
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "La directory selezionata esiste gi\xE0. Sovrascriverla?");
+       ASSERT_TRUE(t.SendClick(IDC_NEXT)) << "a second question, or the page freed under the first";
+       ASSERT_TRUE(Answer(*box, IDYES));
+       ASSERT_TRUE(t.installer.WaitForStep(kPageReadyToInstall)) << "step " << t.installer.Step();
+       EXPECT_FALSE(t.installer.WaitForMessageBox(0).has_value());
+       t.CloseBox();
+     }},
+    {"CloseDuringTheDestinationBoxEndsTheWizard",
+     [](FaultTest& t) {
+       t.handheld.failAfterBytes = "100000";  // the agent cannot be deployed: the entry of the step shows a box
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       const std::optional<MessageBoxSeen> box = t.installer.WaitForMessageBox(120000);
+       ASSERT_TRUE(box.has_value());
+       ASSERT_EQ(box->text, "Impossibile determinare lo spazio disponibile delle destinazioni");
+       // WM_CLOSE itself: the system's close command is not taken by a window that a box has disabled.
+       ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_CLOSE, 0, 0));
+       ASSERT_TRUE(Answer(*box, IDOK));
+       t.WaitForExit();
+     }},
+    {"QuitDuringTheLastCheckEndsTheWizard",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.InstallIntoASlowCheck(2500);
+       const DWORD uiThread = ::GetWindowThreadProcessId(t.installer.Frame(), nullptr);
+       ASSERT_TRUE(::PostThreadMessageW(uiThread, WM_QUIT, 0, 0));
+       t.WaitForExit();
+     }},
+    {"EscapeDuringTheLastCheckEndsTheWizard",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.InstallIntoASlowCheck(2500);
+       // As a page forwards the key to the frame.
+       ASSERT_TRUE(::PostMessageW(t.installer.Frame(), WM_KEYDOWN, VK_ESCAPE, 0));
+       t.WaitForExit();
+     }},
+    {"AggiornaSentDuringItsCheckStartsNoOther",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       HWND refresh = t.installer.PageControl(IDC_REFRESH_CONNECTION);
+       ASSERT_TRUE(WaitUntil([&] { return IsEnabledWindow(refresh); }));
+       t.handheld.answerMs = 1500;
+       t.handheld.trace = true;  // from the next start-up of the link on
+       t.ApplyHandheld();
+       const auto pressRefresh = [&] {
+         return ::PostMessageW(t.installer.Page(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH_CONNECTION, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(refresh));
+       };
+       ASSERT_TRUE(pressRefresh());
+       ASSERT_TRUE(WaitUntil([&] { return !IsEnabledWindow(refresh); }, 2000)) << "no check under way";
+       ASSERT_TRUE(pressRefresh());
+       ASSERT_TRUE(WaitUntil([&] { return IsEnabledWindow(refresh); }, 30000));
+       EXPECT_EQ(TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT)).substr(0, 2), "OK") << "the docked handheld";
+       std::string trace;
+       ASSERT_TRUE(ReadWholeFile(t.device + L"\\trace.log", &trace));
+       EXPECT_EQ(trace, "CeRapiInitEx\r\n") << "a second check ended the link the first waited for";
+       t.CloseBox();
      }},
 };
 

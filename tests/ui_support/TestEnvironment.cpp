@@ -105,6 +105,7 @@ bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld) 
   ini += "startup=" + handheld.startup + "\r\n";
   ini += "fail_after_bytes=" + handheld.failAfterBytes + "\r\n";
   if (!handheld.runPrograms) ini += "run_programs=0\r\n";
+  if (handheld.trace) ini += "trace=1\r\n";
   ini += "link_bytes_per_second=" + std::to_string(handheld.linkBytesPerSecond) + "\r\n";
   ini += "call_latency_us=" + std::to_string(handheld.callLatencyUs) + "\r\n";
   for (const VolumeDescription& v : handheld.volumes) {

@@ -46,6 +46,7 @@ struct DeviceDescription {
   std::string startup = "\\Windows\\Avvio";
   std::string failAfterBytes;       // empty: never
   bool runPrograms = true;          // false: programs started on the handheld are only recorded
+  bool trace = false;               // true: trace.log in the folder gets one line per RAPI call
   uint64_t linkBytesPerSecond = 0;  // 0: no limit
   uint64_t callLatencyUs = 0;
   std::vector<VolumeDescription> volumes = {
