@@ -12,11 +12,6 @@
 #include "DlgSubPageBase.h"
 #include "InstallProgressFeed.h"
 
-namespace talv {
-class PackageArchiveReader;
-struct ArchiveBases;
-}  // namespace talv
-
 class CDlgSubPageInstallation : public CDlgSubPageBase {
  public:
   explicit CDlgSubPageInstallation(CWnd* pParent);
@@ -52,11 +47,9 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // The worker's steps, between opening the archive and the final step.
-  int CopyArchive(FILE* archive, const talv::ArchiveBases& bases);
-  int CopyEntries(talv::PackageArchiveReader& reader, FILE* archive, const talv::ArchiveBases& bases);
+  // The page and the handheld as the installation operation reaches them (worker thread).
+  class WorkerHost;
   void StartInstalledProduct(const std::string& installFolder);
-  int ReportDamagedArchive();
 
   // The worker's message boxes; what the log and bar have pending is shown first.
   void ShowWorkerMessage(const std::string& text, const char* caption, UINT type);
