@@ -1,6 +1,7 @@
 // The installation worker: everything here runs on the worker thread. It opens the archive, hands it to the
 // installation operation with the page's controls, flag and message boxes and the handheld behind the
 // operation's interfaces, and takes the final step.
+#include <atomic>
 #include <cstdio>
 
 #include "DlgSubPageInstallation.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr const char kMissingPackage[] = "Pacchetto di installazione mancante.\nImpossibile installare!";
 constexpr const char kDamagedPackage[] = "Pacchetto di installazione danneggiato.\nImpossibile installare!";
 constexpr size_t kArchiveReadBuffer = 1 << 16;
+
+std::atomic<CDlgSubPageInstallation::WorkerWatcher> g_workerWatcher{nullptr};
 
 static_assert(talv::kInstallCompleted == InstallCompleted && talv::kInstallInterrupted == InstallInterrupted &&
                   talv::kInstallFailed == InstallFailed,
@@ -36,13 +39,10 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
     return deviceError;
   }
 
-  void BeginProgress(int entryCount) override {
-    // 32-bit bounds: 65535 entries need an upper bound of 65536.
-    m_page.m_prgProgress.SetRange32(0, entryCount + 1);
-    m_page.m_prgProgress.SetPos(0);
-    m_page.m_prgProgress.SetStep(1);
-  }
+  // 32-bit bounds: 65535 entries need an upper bound of 65536.
+  void BeginProgress(int entryCount) override { m_page.m_feed.SetRange(entryCount + 1); }
   void SetPosition(int position) override {
+    Watch(WorkerStep::Position, position);
     m_page.m_feed.SetPos(position);
     m_page.m_feed.Update();
   }
@@ -50,7 +50,10 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
     m_page.m_feed.Log(text);
     m_page.m_feed.Update();
   }
-  bool StopRequested(int) override { return m_page.m_bInterruptRequested.exchange(false); }
+  bool StopRequested(int nextEntry) override {
+    Watch(WorkerStep::StopPoll, nextEntry);
+    return m_page.m_bInterruptRequested.exchange(false);
+  }
   void ReportFailure(talv::InstallFailure failure, uint32_t deviceError) override {
     m_page.ShowWorkerMessage(
         failure == talv::InstallFailure::DamagedArchive ? kDamagedPackage : DeviceWriteErrorText(deviceError),
@@ -58,9 +61,15 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
   }
 
  private:
+  static void Watch(WorkerStep step, int value) {
+    if (WorkerWatcher watcher = g_workerWatcher.load()) watcher(step, value);
+  }
+
   CDlgSubPageInstallation& m_page;
   CDlgWizardInstaller& m_wizard;
 };
+
+void CDlgSubPageInstallation::SetWorkerWatcher(WorkerWatcher watcher) { g_workerWatcher = watcher; }
 
 int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   CDlgWizardInstaller* wizard = page->GetWizard();
