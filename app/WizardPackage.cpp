@@ -11,6 +11,24 @@
 
 namespace {
 constexpr size_t kStreamBuffer = 1 << 18;
+
+uint64_t FileBytes(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The package into the temporary folder, replacing what is there, with each block read counted. Its result is
+// not examined: a failed copy shows itself when the copy is decompressed.
+void CopyPackageFile(const std::wstring& from, const std::wstring& to, talv::PreparationProgress* progress) {
+  base::UniqueFile source(_wfopen(from.c_str(), L"rb"));
+  base::UniqueFile copy(_wfopen(to.c_str(), L"wb"));
+  if (!source.IsValid() || !copy.IsValid()) return;
+  // The copy moves large blocks of its own: no stream buffer in between.
+  setvbuf(source.Get(), nullptr, _IONBF, 0);
+  setvbuf(copy.Get(), nullptr, _IONBF, 0);
+  talv::CopyPackage(source.Get(), copy.Get(), progress);
+}
 }  // namespace
 
 std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
@@ -22,7 +40,7 @@ std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
 }
 
 int CDlgWizardInstaller::InflatePackage(FILE* source, FILE* destination) {
-  return ::InflatePackage(source, destination);
+  return ::InflatePackage(source, destination, m_pPreparationWindow.get());
 }
 
 void CDlgWizardInstaller::PreparePackage() {
@@ -38,11 +56,17 @@ void CDlgWizardInstaller::PreparePackage() {
   const std::wstring compressedPath = GetTempPackagePath(true);
   const std::wstring archivePath = GetTempPackagePath(false);
   if (compressedPath.empty()) return;
-  ::CopyFileW(packagePath.c_str(), compressedPath.c_str(), FALSE);
+  // A large package takes seconds before the wizard can show: a window of its own says so meanwhile.
+  m_pPreparationWindow = std::make_unique<PreparationWindow>(FileBytes(packagePath));
+  CopyPackageFile(packagePath, compressedPath, m_pPreparationWindow.get());
   {
+    m_pPreparationWindow->BeginPhase(talv::PreparationPhase::Inflate);
     base::UniqueFile source(_wfopen(compressedPath.c_str(), L"rb"));
     base::UniqueFile archive(_wfopen(archivePath.c_str(), L"wb"));
-    if (!source.IsValid() || !archive.IsValid()) return;
+    if (!source.IsValid() || !archive.IsValid()) {
+      m_pPreparationWindow->Finish();
+      return;
+    }
     // Large blocks between the streams and the disk: the inflate loop's 16 KiB steps cost no host call each.
     setvbuf(source.Get(), nullptr, _IOFBF, kStreamBuffer);
     setvbuf(archive.Get(), nullptr, _IOFBF, kStreamBuffer);
@@ -57,6 +81,7 @@ void CDlgWizardInstaller::PreparePackage() {
   }
   if (base::UniqueFile archive(_wfopen(archivePath.c_str(), L"rb")); archive.IsValid())
     talv::ReadPackageFlags(archive.Get(), &m_state.m_bProductA, &m_state.m_bLauncherInstall);
+  m_pPreparationWindow->Finish();
 }
 
 void CDlgWizardInstaller::DeleteTempFiles() {
