@@ -36,11 +36,14 @@ InstallObserver::InstallObserver(DWORD uiThreadId) : m_uiThreadId(uiThreadId) {
 }
 
 InstallObserver::~InstallObserver() {
-  CDlgSubPageInstallation::SetWorkerWatcher(nullptr);
+  // A test replaces its observer by constructing the next one first: only the one in place lets the worker go.
+  if (g_observer == this) {
+    CDlgSubPageInstallation::SetWorkerWatcher(nullptr);
+    g_observer = nullptr;
+  }
   Release();
   if (m_callHook != nullptr) ::UnhookWindowsHookEx(m_callHook);
   if (m_getHook != nullptr) ::UnhookWindowsHookEx(m_getHook);
-  if (g_observer == this) g_observer = nullptr;
   ::CloseHandle(m_heldEvent);
   ::CloseHandle(m_releaseEvent);
   ::CloseHandle(m_drainedEvent);
