@@ -83,7 +83,7 @@ StartSeen WatchStart(const Program& program, double startMs, DWORD timeoutMs) {
           seen.preparationGoneMs = now;
         }
         // Watched a little past the wizard's showing: the preparation's window must be gone by then.
-        return seen.wizardShownMs >= 0 && now > seen.wizardShownMs + 1000;
+        return seen.wizardShownMs >= 0 && now > seen.wizardShownMs + 1500;
       },
       timeoutMs, 5);
   return seen;
@@ -126,7 +126,8 @@ TEST_F(PreparationWindowTest, ShownOnlyWhilePreparationTakesLongAndGoneWithTheWi
       EXPECT_GE(seen.preparationGoneMs, 0) << "still on screen beside the wizard";
       // It stays until the wizard is there, and goes as the wizard shows (a few samples' leeway).
       EXPECT_GE(seen.preparationGoneMs + 50, seen.wizardShownMs);
-      EXPECT_LE(seen.preparationGoneMs, seen.wizardShownMs + 500);
+      // (A busy machine may take a moment to run the wizard's first messages.)
+      EXPECT_LE(seen.preparationGoneMs, seen.wizardShownMs + 1000);
       printf("[ timing ] %s: wizard at %.0f ms, preparation gone at %.0f ms\n", c.label, seen.wizardShownMs,
              seen.preparationGoneMs);
     }
