@@ -128,8 +128,6 @@ TEST_F(PreparationWindowTest, ShownOnlyWhilePreparationTakesLongAndGoneWithTheWi
       EXPECT_GE(seen.preparationGoneMs + 50, seen.wizardShownMs);
       // (A busy machine may take a moment to run the wizard's first messages.)
       EXPECT_LE(seen.preparationGoneMs, seen.wizardShownMs + 1000);
-      printf("[ timing ] %s: wizard at %.0f ms, preparation gone at %.0f ms\n", c.label, seen.wizardShownMs,
-             seen.preparationGoneMs);
     }
     HWND frame = program.FindFrame();
     ASSERT_NE(frame, nullptr) << "no welcome page";
