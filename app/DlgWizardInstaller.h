@@ -10,6 +10,7 @@
 #include <string>
 #include "Afx.h"
 #include "InstallerState.h"
+#include "PreparationWindow.h"
 #include "WizardMessages.h"
 
 class CDlgSubPageBase;
@@ -87,6 +88,8 @@ class CDlgWizardInstaller : public CDialog {
   afx::ScopedBitmap m_hHeaderBitmap;
   HICON m_hIcon = nullptr;  // shared icon from the resources: not destroyed
   std::optional<int> m_nInflateResult;
+  // Shown while a long preparation of the package runs; gone once the wizard is on screen.
+  std::unique_ptr<PreparationWindow> m_pPreparationWindow;
 
   // Each page shown gets a new visit number, so a late answer can tell whether its page is still current.
   unsigned m_nPageVisit = 0;

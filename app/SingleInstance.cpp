@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 
+#include "PreparationWindow.h"
 #include "WizardMessages.h"
 
 namespace {
@@ -13,7 +14,11 @@ SingleInstance::SingleInstance() {
 }
 
 void SingleInstance::ReportAlreadyRunning() const {
-  HWND running = ::FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), kWizardCaption);
+  // While the first copy prepares its package, its wizard exists but is not yet on screen: the window that
+  // says so is the one to bring up.
+  HWND running = ::FindWindowW(kPreparationWindowClass, nullptr);
+  if (running == nullptr || !::IsWindowVisible(running))
+    running = ::FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), kWizardCaption);
   ::MessageBoxW(running, L"L'installazione \u00e8 gi\u00e0 in corso in un'altra finestra.", L"Installatore",
                 MB_OK | MB_ICONEXCLAMATION);
   if (running != nullptr) ::SetForegroundWindow(running);

@@ -18,6 +18,24 @@ void DeleteTempFile(const std::wstring& path) {
   if (!::DeleteFileW(path.c_str()) && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
     ::DeleteFileW(path.c_str());
 }
+
+uint64_t FileBytes(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The package into the temporary folder as a new plain file (never the package's own attributes), with each
+// block read counted. False when it could not be copied whole.
+bool CopyPackageFile(const std::wstring& from, const std::wstring& to, talv::PreparationProgress* progress) {
+  base::UniqueFile source(_wfopen(from.c_str(), L"rb"));
+  base::UniqueFile copy(_wfopen(to.c_str(), L"wb"));
+  if (!source.IsValid() || !copy.IsValid()) return false;
+  // The copy moves large blocks of its own: no stream buffer in between.
+  setvbuf(source.Get(), nullptr, _IONBF, 0);
+  setvbuf(copy.Get(), nullptr, _IONBF, 0);
+  return talv::CopyPackage(source.Get(), copy.Get(), progress) && copy.Close();
+}
 }  // namespace
 
 std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
@@ -29,7 +47,7 @@ std::wstring CDlgWizardInstaller::GetTempPackagePath(bool compressed) const {
 }
 
 int CDlgWizardInstaller::InflatePackage(FILE* source, FILE* destination) {
-  return ::InflatePackage(source, destination);
+  return ::InflatePackage(source, destination, m_pPreparationWindow.get());
 }
 
 void CDlgWizardInstaller::PreparePackage() {
@@ -45,17 +63,22 @@ void CDlgWizardInstaller::PreparePackage() {
   const std::wstring compressedPath = GetTempPackagePath(true);
   const std::wstring archivePath = GetTempPackagePath(false);
   if (compressedPath.empty()) return;
+  // A large package takes seconds before the wizard can show: a window of its own says so meanwhile.
+  m_pPreparationWindow = std::make_unique<PreparationWindow>(FileBytes(packagePath));
   // A copy that failed must leave nothing that could be taken for this run's package.
-  if (!::CopyFileW(packagePath.c_str(), compressedPath.c_str(), FALSE)) {
+  if (!CopyPackageFile(packagePath, compressedPath, m_pPreparationWindow.get())) {
+    m_pPreparationWindow->Finish();
     DeleteTempFiles();
     return;
   }
-  // The copy carries the package's attributes; a read-only one would outlive every exit.
-  ::SetFileAttributesW(compressedPath.c_str(), FILE_ATTRIBUTE_NORMAL);
   {
+    m_pPreparationWindow->BeginPhase(talv::PreparationPhase::Inflate);
     base::UniqueFile source(_wfopen(compressedPath.c_str(), L"rb"));
     base::UniqueFile archive(_wfopen(archivePath.c_str(), L"wb"));
-    if (!source.IsValid() || !archive.IsValid()) return;
+    if (!source.IsValid() || !archive.IsValid()) {
+      m_pPreparationWindow->Finish();
+      return;
+    }
     // Large blocks between the streams and the disk: the inflate loop's 16 KiB steps cost no host call each.
     setvbuf(source.Get(), nullptr, _IOFBF, kStreamBuffer);
     setvbuf(archive.Get(), nullptr, _IOFBF, kStreamBuffer);
@@ -70,6 +93,7 @@ void CDlgWizardInstaller::PreparePackage() {
   }
   if (base::UniqueFile archive(_wfopen(archivePath.c_str(), L"rb")); archive.IsValid())
     talv::ReadPackageFlags(archive.Get(), &m_state.m_bProductA, &m_state.m_bLauncherInstall);
+  m_pPreparationWindow->Finish();
 }
 
 void CDlgWizardInstaller::DeleteTempFiles() {

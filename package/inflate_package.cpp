@@ -2,12 +2,16 @@
 
 #include <zlib.h>
 
+#include <vector>
+
 #include "zlib_stream.h"
 
 namespace talv {
 namespace {
 
 constexpr unsigned kChunk = 16384;
+// The copy's blocks: large, so that a package of gigabytes costs few host calls.
+constexpr size_t kCopyBlock = 1 << 18;
 
 // The offset counts what was read less what zlib left unused: total_in is not brought up to date on every early
 // return (a dictionary request leaves it behind).
@@ -22,7 +26,8 @@ InflateResult Ended(int code, InflateFailure failure, const z_stream& stream, ui
 
 }  // namespace
 
-InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfterStream) {
+InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfterStream,
+                            PreparationProgress* progress) {
   // Static buffers would not be shared safely between threads; 32 KiB on the stack is fine for a worker.
   unsigned char in[kChunk];
   unsigned char out[kChunk];
@@ -38,6 +43,7 @@ InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfte
     read += stream.avail_in;
     if (ferror(source)) return Ended(Z_ERRNO, InflateFailure::kRead, stream, read);
     if (stream.avail_in == 0) return Ended(Z_DATA_ERROR, InflateFailure::kCutShort, stream, read);
+    if (progress != nullptr) progress->Read(stream.avail_in);
     stream.next_in = in;
 
     do {
@@ -50,6 +56,7 @@ InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfte
       const size_t produced = kChunk - stream.avail_out;
       if (fwrite(out, 1, produced, destination) != produced || ferror(destination))
         return Ended(Z_ERRNO, InflateFailure::kWrite, stream, read);
+      if (progress != nullptr && produced > 0 && stream.total_out == produced) progress->ArchiveBegins(out, produced);
     } while (stream.avail_out == 0);
   } while (ret != Z_STREAM_END);
 
@@ -62,6 +69,19 @@ InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfte
   return result;
 }
 
+bool CopyPackage(FILE* source, FILE* destination, PreparationProgress* progress) {
+  std::vector<unsigned char> block(kCopyBlock);
+  for (;;) {
+    const size_t got = fread(block.data(), 1, block.size(), source);
+    if (ferror(source)) return false;
+    if (got == 0) return true;
+    if (progress != nullptr) progress->Read(got);
+    if (fwrite(block.data(), 1, got, destination) != got) return false;
+  }
+}
+
 }  // namespace talv
 
-int InflatePackage(FILE* source, FILE* destination) { return talv::InflateStream(source, destination, false).code; }
+int InflatePackage(FILE* source, FILE* destination, talv::PreparationProgress* progress) {
+  return talv::InflateStream(source, destination, false, progress).code;
+}

@@ -4,7 +4,13 @@
 #include "WizardMessages.h"
 #include "resource.h"
 
+namespace {
+// Posted (or, before a message box and at the end, sent) by the worker's feed to its page.
+constexpr UINT WM_INSTALLATION_FEED = WM_APP + 1;
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CDlgSubPageInstallation, CDlgSubPageBase)
+  ON_MESSAGE(WM_INSTALLATION_FEED, &CDlgSubPageInstallation::OnInstallationFeed)
 END_MESSAGE_MAP()
 
 CDlgSubPageInstallation::CDlgSubPageInstallation(CWnd* pParent) : CDlgSubPageBase(IDD_PAGE_INSTALLATION, pParent) {}
@@ -52,6 +58,7 @@ void CDlgSubPageInstallation::StartOrInterruptInstallation() {
   CDlgWizardInstaller* wizard = GetWizard();
   wizard->SetInstallRunning(true);
   m_hWizard = wizard->GetSafeHwnd();
+  m_feed.SetPage(GetSafeHwnd(), WM_INSTALLATION_FEED);
 
   m_bRunning = true;
   m_bWorkerStarted = true;
@@ -75,6 +82,8 @@ DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
   ::SendMessageW(wizard, WM_INSTALLATION_FINISHED, static_cast<WPARAM>(result), 0);
   return static_cast<DWORD>(result);
 }
+
+LRESULT CDlgSubPageInstallation::OnInstallationFeed(WPARAM, LPARAM) { return m_feed.Show(); }
 
 void CDlgSubPageInstallation::ShowWorkerMessage(const std::string& text, const char* caption, UINT type) {
   m_feed.Flush();

@@ -1,7 +1,8 @@
 // The installation step: a worker thread copies every entry of the package archive onto the handheld, with
 // a progress bar and a log; the frame's "Interrompi" asks it to stop before the next entry.
 //
-// The worker touches the page's controls only by sending them messages, makes every device call of the
+// The worker hands its log lines and bar positions to the page's feed, which the page shows on its own thread
+// (the worker waits for it only before its message boxes and at the end), makes every device call of the
 // installation, and reports its result to the frame with WM_INSTALLATION_FINISHED, sent synchronously: the
 // frame destroys the page while handling it, and the worker touches nothing of the page afterwards.
 #pragma once
@@ -11,11 +12,6 @@
 #include <string>
 #include "DlgSubPageBase.h"
 #include "InstallProgressFeed.h"
-
-namespace talv {
-class PackageArchiveReader;
-struct ArchiveBases;
-}  // namespace talv
 
 class CDlgSubPageInstallation : public CDlgSubPageBase {
  public:
@@ -35,6 +31,12 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   // Starts the worker, or asks the running one to stop before its next entry. A page starts one worker in
   // its life: a request that comes after the worker's last check only sets the flag.
   void StartOrInterruptInstallation();
+
+  // For tests: the worker calls the watcher, on its own thread, at each stop poll (before it reads the flag)
+  // and at each position of the bar it sets; the watcher may hold it there. Null: none.
+  enum class WorkerStep { StopPoll, Position };
+  using WorkerWatcher = void (*)(WorkerStep step, int value);
+  static void SetWorkerWatcher(WorkerWatcher watcher);
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -56,16 +58,17 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // The worker's steps, between opening the archive and the final step.
-  int CopyArchive(FILE* archive, const talv::ArchiveBases& bases);
-  int CopyEntries(talv::PackageArchiveReader& reader, FILE* archive, const talv::ArchiveBases& bases);
+  // The page and the handheld as the installation operation reaches them (worker thread).
+  class WorkerHost;
   void StartInstalledProduct(const std::string& installFolder);
-  int ReportDamagedArchive();
 
   // The worker's message boxes; what the log and bar have pending is shown first.
   void ShowWorkerMessage(const std::string& text, const char* caption, UINT type);
 
-  InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // worker thread only
+  // The feed's notice: shows what the worker has handed over.
+  LRESULT OnInstallationFeed(WPARAM wParam, LPARAM lParam);
+
+  InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // fed by the worker, shown by the page
 
   bool m_bWorkerStarted = false;  // user-interface thread only
   HWND m_hWizard = nullptr;       // the frame that receives the report, taken when the worker starts

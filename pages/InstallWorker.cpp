@@ -1,14 +1,15 @@
-// The installation worker: everything here runs on the worker thread, and every device call of the
-// installation is made here.
+// The installation worker: everything here runs on the worker thread. It opens the archive, hands it to the
+// installation operation with the page's controls, flag and message boxes and the handheld behind the
+// operation's interfaces, and takes the final step.
+#include <atomic>
 #include <cstdio>
-#include <set>
 
 #include "DlgSubPageInstallation.h"
 #include "DlgWizardInstaller.h"
 #include "InstallDeviceErrors.h"
 #include "WizardMessages.h"
-#include "archive_reader.h"
 #include "device_operations.h"
+#include "install_operation.h"
 #include "unique_handle.h"
 
 namespace {
@@ -17,7 +18,58 @@ constexpr const char kMissingPackage[] = "Pacchetto di installazione mancante.\n
 constexpr const char kDamagedPackage[] = "Pacchetto di installazione danneggiato.\nImpossibile installare!";
 constexpr size_t kArchiveReadBuffer = 1 << 16;
 
+std::atomic<CDlgSubPageInstallation::WorkerWatcher> g_workerWatcher{nullptr};
+
+static_assert(talv::kInstallCompleted == InstallCompleted && talv::kInstallInterrupted == InstallInterrupted &&
+                  talv::kInstallFailed == InstallFailed,
+              "the operation's results are the frame's");
+
 }  // namespace
+
+// What the operation reaches through the page: its bar and log, its interrupt flag, its message boxes, and
+// the handheld through the frame's copy.
+class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public talv::InstallCallback {
+ public:
+  explicit WorkerHost(CDlgSubPageInstallation& page) : m_page(page), m_wizard(*page.GetWizard()) {}
+
+  bool CreateFolder(const std::string& devicePath) override { return talv::CreateDeviceFolder(devicePath); }
+  uint32_t CopyFile(FILE* source, uint32_t byteCount, const std::string& devicePath) override {
+    uint32_t deviceError = 0;
+    m_wizard.CopyFileToDevice(source, byteCount, devicePath.c_str(), &deviceError);
+    return deviceError;
+  }
+
+  // 32-bit bounds: 65535 entries need an upper bound of 65536.
+  void BeginProgress(int entryCount) override { m_page.m_feed.SetRange(entryCount + 1); }
+  void SetPosition(int position) override {
+    Watch(WorkerStep::Position, position);
+    m_page.m_feed.SetPos(position);
+    m_page.m_feed.Update();
+  }
+  void Log(const std::string& text) override {
+    m_page.m_feed.Log(text);
+    m_page.m_feed.Update();
+  }
+  bool StopRequested(int nextEntry) override {
+    Watch(WorkerStep::StopPoll, nextEntry);
+    return m_page.m_bInterruptRequested.exchange(false);
+  }
+  void ReportFailure(talv::InstallFailure failure, uint32_t deviceError) override {
+    m_page.ShowWorkerMessage(
+        failure == talv::InstallFailure::DamagedArchive ? kDamagedPackage : DeviceWriteErrorText(deviceError),
+        kCaptionError, MB_OK | MB_ICONERROR);
+  }
+
+ private:
+  static void Watch(WorkerStep step, int value) {
+    if (WorkerWatcher watcher = g_workerWatcher.load()) watcher(step, value);
+  }
+
+  CDlgSubPageInstallation& m_page;
+  CDlgWizardInstaller& m_wizard;
+};
+
+void CDlgSubPageInstallation::SetWorkerWatcher(WorkerWatcher watcher) { g_workerWatcher = watcher; }
 
 int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   CDlgWizardInstaller* wizard = page->GetWizard();
@@ -33,86 +85,21 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   if (!archive.IsValid()) {
     page->ShowWorkerMessage(kMissingPackage, kCaptionError, MB_OK | MB_ICONERROR);
   } else if (*inflated != 0) {
-    result = page->ReportDamagedArchive();
+    page->ShowWorkerMessage(kDamagedPackage, kCaptionError, MB_OK | MB_ICONERROR);
   } else {
     // The copy takes 4096 bytes at a time; reading the archive in larger blocks spares the host a call each time.
     setvbuf(archive.Get(), nullptr, _IOFBF, kArchiveReadBuffer);
     const talv::ArchiveBases bases{installFolder, state.m_strDocumentsDir, state.m_strWindowsDir, state.m_strHelpDir};
-    result = page->CopyArchive(archive.Get(), bases);
+    WorkerHost host(*page);
+    result = talv::RunInstallation(archive.Get(), bases, host, host).result;
+    // What the page shows when the step ends is every line and the bar's last position.
+    page->m_feed.Flush();
     archive.Reset();
     if (result == InstallCompleted) page->StartInstalledProduct(installFolder);
   }
   // Last action before the report: from here on a confirmed "Interrompi" finds nothing to stop.
   page->m_bRunning = false;
   return result;
-}
-
-int CDlgSubPageInstallation::CopyArchive(FILE* archive, const talv::ArchiveBases& bases) {
-  talv::PackageArchiveReader reader(archive);
-  if (!reader.ReadHeader()) return ReportDamagedArchive();
-  const int entryCount = reader.EntryCount();
-  // 32-bit bounds: 65535 entries need an upper bound of 65536.
-  m_prgProgress.SetRange32(0, entryCount + 1);
-  m_prgProgress.SetPos(0);
-  m_prgProgress.SetStep(1);
-  const int result = CopyEntries(reader, archive, bases);
-  if (result != InstallCompleted) {
-    m_feed.Flush();
-    return result;
-  }
-  // The bar takes its last step; the log's last lines go out together with the closing one.
-  m_feed.FlushPosition();
-  m_prgProgress.StepIt();
-  m_feed.Log("\r\nInstallazione completata");
-  m_feed.Flush();
-  return InstallCompleted;
-}
-
-int CDlgSubPageInstallation::CopyEntries(talv::PackageArchiveReader& reader, FILE* archive,
-                                         const talv::ArchiveBases& bases) {
-  CDlgWizardInstaller* wizard = GetWizard();
-  // Folders this installation created or found: each costs a round trip to the handheld, so each is made once.
-  std::set<std::string> foldersMade;
-  for (int i = 0; i < reader.EntryCount(); ++i) {
-    // Checked only between entries, so an interrupt never leaves a file cut in the middle.
-    if (m_bInterruptRequested.exchange(false)) {
-      m_feed.Log("\r\n\r\nInstallazione interrotta");
-      return InstallInterrupted;
-    }
-    talv::ArchiveEntry entry;
-    if (!reader.ReadEntry(&entry)) return ReportDamagedArchive();
-    m_feed.SetPos(i);
-    const std::string name = entry.name.c_str();  // the name ends at a stray zero byte, as on the device
-    if (!name.empty()) m_feed.Log("Copia di " + name + "\r\n");
-    m_feed.Update();
-
-    const talv::EntryPlan plan = talv::PlanEntry(entry, bases);
-    if (!plan.tagged) {
-      // Nothing to create or copy; its data, if any, is passed over so the next entry is read in step.
-      if (!reader.SkipData(entry)) return ReportDamagedArchive();
-      continue;
-    }
-    uint32_t deviceError = ERROR_FILENAME_EXCED_RANGE;
-    bool copied = false;
-    if (!plan.pathTooLong) {
-      // A folder that cannot be made is tried again by the next entry in it; the copy into it fails and says so.
-      for (const std::string& folder : plan.folderLevels)
-        if (foldersMade.count(folder) == 0 && talv::CreateDeviceFolder(folder)) foldersMade.insert(folder);
-      copied = wizard->CopyFileToDevice(archive, entry.dataSize, plan.devicePath.c_str(), &deviceError);
-    }
-    if (!copied) {
-      // The log already names the file; the message says why it could not be written.
-      ShowWorkerMessage(DeviceWriteErrorText(deviceError), kCaptionError, MB_OK | MB_ICONERROR);
-      return InstallFailed;
-    }
-    if (!reader.DataConsumed(entry)) return ReportDamagedArchive();
-  }
-  return InstallCompleted;
-}
-
-int CDlgSubPageInstallation::ReportDamagedArchive() {
-  ShowWorkerMessage(kDamagedPackage, kCaptionError, MB_OK | MB_ICONERROR);
-  return InstallFailed;
 }
 
 void CDlgSubPageInstallation::StartInstalledProduct(const std::string& installFolder) {

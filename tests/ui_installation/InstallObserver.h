@@ -1,9 +1,10 @@
-// Watches the installation from inside the wizard's user-interface thread (a call-window hook): keeps what
-// the page showed at the moment the worker reported, and can hold the worker at a chosen step.
+// Watches the installation: keeps what the page showed at the moment the worker reported (a call-window hook
+// on the wizard's user-interface thread), and can hold the worker at a chosen step of its own thread.
 //
-// The worker changes the progress bar by sending messages to it; a hold runs a message loop of the wizard's
-// own kind inside that send, so the worker waits at that step while the test thread acts as the user
-// (clicks, keys, close box, answers) exactly as it would at any other moment of the copy.
+// A hold stops the worker where the design lets it stand: at its stop poll before an entry (before it reads
+// the interrupt flag), or as it sets the bar's position for an entry (after the poll for that entry). The
+// user-interface thread runs on meanwhile, so the test thread acts as the user (clicks, keys, close box,
+// answers) exactly as it would at any other moment of the copy.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <vector>
+#include "DlgSubPageInstallation.h"
 
 namespace ui_test {
 
@@ -25,14 +27,11 @@ struct InstallReport {
 
 class InstallObserver {
  public:
-  // The step at which a hold takes effect: the message the worker sends to the progress bar, and for
-  // PBM_SETPOS the position it sets.
+  using WorkerStep = CDlgSubPageInstallation::WorkerStep;
+  // The step at which a hold takes effect: the stop poll before entry `value`, or the bar set to `value`.
   struct HoldPoint {
-    UINT message = 0;
-    WPARAM position = 0;
-    // Let the worker go on at once (its send is answered) while the hold still runs its loop: the worker
-    // then finishes and reports while the user-interface thread is inside the hold.
-    bool releaseWorker = false;
+    WorkerStep step = WorkerStep::StopPoll;
+    int value = 0;
   };
 
   explicit InstallObserver(DWORD uiThreadId);
@@ -40,27 +39,30 @@ class InstallObserver {
   InstallObserver(const InstallObserver&) = delete;
   InstallObserver& operator=(const InstallObserver&) = delete;
 
-  bool Hooked() const { return m_hook != nullptr; }
+  bool Hooked() const { return m_callHook != nullptr && m_getHook != nullptr; }
 
   // Arms one hold; WaitHeld tells when the worker has reached it, Release lets it go on.
   void HoldAt(const HoldPoint& point);
   bool WaitHeld(DWORD timeoutMs = 15000) const;
   void Release();
-  // Waits until the wizard's thread has handled everything posted to it so far (while held).
+  // Waits until the wizard's thread has handled everything posted to it so far.
   bool Drain(DWORD timeoutMs = 5000) const;
 
   // The reports received so far, in order.
   std::vector<InstallReport> Reports() const;
   bool WaitForReports(size_t count, DWORD timeoutMs = 60000) const;
-  // Progress-bar ranges the worker set (each PBM_SETRANGE32 counts one worker run).
+  // Progress-bar ranges set (each PBM_SETRANGE32 counts one worker run).
   int RangesSet() const { return m_rangesSet.load(); }
 
  private:
-  static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK CallHookProc(int code, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK GetHookProc(int code, WPARAM wParam, LPARAM lParam);
+  static void WorkerWatcher(WorkerStep step, int value);
   void OnCall(const CWPSTRUCT& call);
-  void RunHold(bool releaseWorker);
+  void OnWorkerStep(WorkerStep step, int value);
 
-  HHOOK m_hook = nullptr;
+  HHOOK m_callHook = nullptr;
+  HHOOK m_getHook = nullptr;
   DWORD m_uiThreadId;
   HANDLE m_heldEvent = nullptr;
   HANDLE m_releaseEvent = nullptr;

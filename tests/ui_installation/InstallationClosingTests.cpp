@@ -42,7 +42,7 @@ TEST_F(InstallationClosingTest, WizardNeverClosesUnderTheWorker) {
     RemoveTree(DeviceFolder());
     PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, kThreeFiles));
     ASSERT_TRUE(ReachInstallation(false));
-    observer->HoldAt({PBM_SETPOS, 1});
+    observer->HoldAt({InstallObserver::WorkerStep::Position, 1});
     ASSERT_TRUE(PressInstall());
     ASSERT_TRUE(observer->WaitHeld()) << DescribeScreen();
 
@@ -76,7 +76,7 @@ TEST_F(InstallationClosingTest, WizardNeverClosesUnderTheWorker) {
 TEST_F(InstallationClosingTest, LateInterruptAnswerIsDropped) {
   PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, kThreeFiles));
   ASSERT_TRUE(ReachInstallation(false));
-  observer->HoldAt({PBM_SETPOS, 2, /*releaseWorker=*/true});
+  observer->HoldAt({InstallObserver::WorkerStep::Position, 2});
   ASSERT_TRUE(PressInstall());
   ASSERT_TRUE(observer->WaitHeld()) << DescribeScreen();
 
@@ -84,10 +84,11 @@ TEST_F(InstallationClosingTest, LateInterruptAnswerIsDropped) {
   auto box = wizard.WaitForMessageBox();
   ASSERT_TRUE(box.has_value()) << DescribeScreen();
   EXPECT_EQ(box->text, kInterruptQuestion);
+  // The worker goes on past its last stop poll while the question is open.
+  observer->Release();
   ASSERT_TRUE(observer->WaitForReports(1));
   ASSERT_TRUE(wizard.WaitForStep(kPageEndInstall)) << DescribeScreen();
   ASSERT_TRUE(Answer(*box, IDYES));
-  observer->Release();
 
   EXPECT_EQ(wizard.Step(), kPageEndInstall) << DescribeScreen();
   EXPECT_TRUE(wizard.NoMessageBoxWithin(300)) << DescribeScreen();

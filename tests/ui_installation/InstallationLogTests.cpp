@@ -83,25 +83,25 @@ struct InterruptCase {
 TEST_F(InstallationLogTest, InterruptStopsBeforeTheNextEntryOnly) {
   const InterruptCase cases[] = {
       {"before the first entry",
-       {PBM_SETRANGE32, 0},
+       {InstallObserver::WorkerStep::StopPoll, 0},
        IDYES,
        InstallInterrupted,
        "\r\n\r\nInstallazione interrotta",
        {}},
       {"during the second entry",
-       {PBM_SETPOS, 1},
+       {InstallObserver::WorkerStep::Position, 1},
        IDYES,
        InstallInterrupted,
        CopyLines({"a.txt", "b.txt"}) + "\r\n\r\nInstallazione interrotta",
        {"a.txt", "b.txt"}},
       {"during the last entry",
-       {PBM_SETPOS, 2},
+       {InstallObserver::WorkerStep::Position, 2},
        IDYES,
        InstallCompleted,
        CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata",
        {"a.txt", "b.txt", "c.txt"}},
       {"answered no",
-       {PBM_SETPOS, 1},
+       {InstallObserver::WorkerStep::Position, 1},
        IDNO,
        InstallCompleted,
        CopyLines({"a.txt", "b.txt", "c.txt"}) + "\r\nInstallazione completata",
@@ -191,14 +191,16 @@ TEST_F(InstallationLogTest, ProgressBarEndsOneStepPastTheLastEntry) {
 }
 
 // The largest archive needs an upper bound of 65536, past what the 16-bit range message can carry. The bar
-// is read as soon as the worker has prepared it; the user then interrupts before the first entry.
+// is read once the page has shown what the worker prepared, the worker held at its first stop poll; the user
+// then interrupts before the first entry.
 TEST_F(InstallationLogTest, LargestArchiveGetsTheWholeRange) {
   std::vector<PackageEntry> entries(65535, PackageEntry{"", "", ""});
   PlacePackage("Talvenia2016_full.pkg", ArchiveBytes(1, 1, entries));
   ASSERT_TRUE(ReachInstallation(false));
-  observer->HoldAt({PBM_SETSTEP, 0});
+  observer->HoldAt({InstallObserver::WorkerStep::StopPoll, 0});
   ASSERT_TRUE(PressInstall());
   ASSERT_TRUE(observer->WaitHeld()) << DescribeScreen();
+  ASSERT_TRUE(observer->Drain());
   HWND bar = wizard.PageControl(IDC_PROGRESS);
   EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, TRUE, 0), 0);
   EXPECT_EQ(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 65536);

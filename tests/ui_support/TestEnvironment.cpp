@@ -160,4 +160,35 @@ bool WritePackage(const std::wstring& path, const std::string& archiveBytes) {
   return WriteWholeFile(path, compressed);
 }
 
+bool WriteZerosPackage(const std::wstring& path, unsigned char productFlag, uint32_t dataBytes) {
+  std::string header = ArchiveBytes(productFlag, 0, {{"big.bin", "[PRG]", ""}});
+  for (int i = 0; i < 4; ++i) header[10 + i] = static_cast<char>((dataBytes >> (8 * i)) & 0xFF);
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) return false;
+  z_stream stream = {};
+  bool ok = deflateInit(&stream, 1) == Z_OK;
+  static const unsigned char zeros[1 << 20] = {};
+  static unsigned char packed[1 << 16];
+  const auto feed = [&](const void* data, uInt size, int flush) {
+    stream.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+    stream.avail_in = size;
+    do {
+      stream.next_out = packed;
+      stream.avail_out = sizeof packed;
+      ok = ok && deflate(&stream, flush) != Z_STREAM_ERROR;
+      const size_t produced = sizeof packed - stream.avail_out;
+      ok = ok && fwrite(packed, 1, produced, out) == produced;
+    } while (ok && stream.avail_out == 0);
+  };
+  feed(header.data(), static_cast<uInt>(header.size()), Z_NO_FLUSH);
+  for (uint32_t left = dataBytes; ok && left > 0;) {
+    const uInt chunk = left < sizeof zeros ? left : static_cast<uInt>(sizeof zeros);
+    feed(zeros, chunk, Z_NO_FLUSH);
+    left -= chunk;
+  }
+  feed(nullptr, 0, Z_FINISH);
+  deflateEnd(&stream);
+  return fclose(out) == 0 && ok;
+}
+
 }  // namespace ui_test

@@ -69,5 +69,8 @@ std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
                          const std::vector<PackageEntry>& entries);
 // Writes a package file: archive bytes as one zlib stream.
 bool WritePackage(const std::wstring& path, const std::string& archiveBytes);
+// Writes a package whose archive holds one [PRG] entry "big.bin" of dataBytes zeros, deflated as it streams:
+// a package of a few megabytes that takes its time to prepare.
+bool WriteZerosPackage(const std::wstring& path, unsigned char productFlag, uint32_t dataBytes);
 
 }  // namespace ui_test

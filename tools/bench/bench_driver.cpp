@@ -1,7 +1,8 @@
 // The installer measured against reference programs, side by side in one run under Wine, every figure a ratio:
-// start-up, install throughput at one file and at 2,000, time per entry from 1,000 to 16,000 entries (and one
-// run of 65,535), peak working set at 64 and 512 MiB, the user interface's round trip during an install, and
-// installs over an emulated USB link against that link's limit. Prints the rows of a markdown table.
+// start-up (and the first window on screen with a package of 2 GiB), install throughput at one file and at 2,000, time
+// per entry from 1,000 to 16,000 entries (and one run of 65,535), peak working set at 64 and 512 MiB, the user
+// interface's round trip during an install, and installs over an emulated USB link against that link's limit. Prints
+// the rows of a markdown table.
 //
 //   bench_driver <TalveniaInstaller.exe> <bench_reference.exe> <work folder> <sample package> [GROUPS]
 //
@@ -151,6 +152,11 @@ void LinkWork(const std::wstring& packagePath, uint64_t* calls, uint64_t* bytes)
 
 std::wstring g_installer, g_reference, g_work;
 
+bool VisibleWindow(const wchar_t* windowClass, const wchar_t* caption) {
+  HWND window = FindWindowW(windowClass, caption);
+  return window != nullptr && IsWindowVisible(window);
+}
+
 // One run of the installer: its own folder with the package, temporary folder and emulated handheld.
 class Run {
  public:
@@ -163,6 +169,27 @@ class Run {
            CopyFileW(package.c_str(), (app + L"\\" + package.substr(package.find_last_of(L'\\') + 1)).c_str(), FALSE) &&
            ui_test::WriteDevice(m_scratch.Path() + L"\\device", device);
     m_temp = temp;
+  }
+
+  // Process start to the first window of the program on screen (the preparation's, or else the wizard), in
+  // milliseconds; *wizard: to the welcome page. Negative when it did not show.
+  double FirstWindow(double* wizard) {
+    const double start = NowMs();
+    std::atomic<bool> done{false};
+    std::atomic<double> first{-1};
+    std::thread watcher([&] {
+      while (!done && first < 0) {
+        if (VisibleWindow(L"TalveniaInstaller.Preparation", nullptr) ||
+            VisibleWindow(reinterpret_cast<LPCWSTR>(WC_DIALOG), L"Installatore Talvenia"))
+          first = NowMs() - start;
+        Sleep(1);
+      }
+    });
+    const bool shown = m_ok && m_installer.Start(m_program, m_temp, m_scratch.Path() + L"\\device");
+    *wizard = shown ? NowMs() - start : -1;
+    done = true;
+    watcher.join();
+    return shown ? first.load() : -1;
   }
 
   // Process start to the welcome page, in milliseconds; negative when the wizard did not show.
@@ -349,6 +376,48 @@ double Best(double a, double b) {
   return b >= 0 && b < a ? b : a;
 }
 
+// What the user sees first with a package of 2 GiB (its archive, of zeros): the installer's first window
+// against a program that only shows a window, both from process start; the wizard itself comes seconds
+// later, once the package is prepared.
+void FirstWindowRow() {
+  const std::wstring package = g_work + L"\\Talvenia2016_2g.pkg";
+  if (!WritePackage(package, Files(512, 4 * kMiB), false)) return;
+  double wizard = -1;
+  const double installer = BestOf3([&] {
+    Run run(package, FastHandheld());
+    double toWizard = -1;
+    const double ms = run.FirstWindow(&toWizard);
+    run.Close();
+    wizard = Best(wizard, toWizard);
+    return ms;
+  });
+  DeleteFileW(package.c_str());
+  const double reference = BestOf3([] {
+    const double start = NowMs();
+    std::atomic<bool> done{false};
+    std::atomic<double> shown{-1};
+    std::thread watcher([&] {
+      while (!done && shown < 0) {
+        if (VisibleWindow(L"TalveniaBench.Reference", nullptr)) shown = NowMs() - start;
+        Sleep(1);
+      }
+    });
+    Reference(L"window");
+    done = true;
+    watcher.join();
+    return shown.load();
+  });
+  char text[96];
+  snprintf(text, sizeof text, "%s (the wizard at %s)", Seconds(installer).c_str(), Seconds(wizard).c_str());
+  const bool met = installer >= 0 && installer <= 500;
+  g_allMet = g_allMet && met;
+  printf(
+      "| first window on screen after start, 2 GiB package (best of 3), vs a program that only shows one | %s | %s "
+      "| %.2f | <= 0.50 s | %s |\n",
+      text, Seconds(reference).c_str(), reference > 0 ? installer / reference : -1.0, met ? "yes" : "**no**");
+  fflush(stdout);
+}
+
 void ThroughputRow(const std::string& label, const std::vector<Entry>& entries) {
   const std::wstring package = g_work + L"\\throughput.pkg", archive = g_work + L"\\throughput.archive";
   if (!WritePackage(package, entries, false, archive)) return;
@@ -463,7 +532,7 @@ void LinkRow(const std::string& label, const std::wstring& package, int runs) {
            static_cast<unsigned long long>(calls), bytes / 1e6);
   Row("install of " + label + " over a 1 MB/s, 2 ms link vs its limit" +
           (runs > 1 ? " (best of " + std::to_string(runs) + ")" : ""),
-      Seconds(copying), text, limit / copying, ">=", 0.90);
+      Seconds(copying), text, limit / copying, ">=", 0.95);
 }
 
 }  // namespace
@@ -490,7 +559,10 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   printf("| Measure | Installer | Reference | Ratio | Target | Met |\n|---|---|---|---|---|---|\n");
-  if (wanted(L"startup")) StartUpRows(mixed64, mixed512);
+  if (wanted(L"startup")) {
+    StartUpRows(mixed64, mixed512);
+    FirstWindowRow();
+  }
   if (wanted(L"throughput")) {
     ThroughputRow("256 MiB as 1 file", {{"big.dat", "[PRG]", static_cast<uint32_t>(256 * kMiB)}});
     ThroughputRow("256 MiB as 2,000 files", Files(2000, static_cast<uint32_t>(256 * kMiB / 2000)));

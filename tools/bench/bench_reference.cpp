@@ -6,6 +6,7 @@
 //   bench_reference copy ARCHIVE FOLDER          write every entry of a decompressed archive below FOLDER
 //                                                through 4 KiB WriteFile calls
 //   bench_reference deflate INPUT OUTPUT LEVEL   deflate file to file at LEVEL
+//   bench_reference window                       show a small window of its own at once, then end
 //
 // Each prints "ms=<milliseconds of its own work>" (process start-up excluded); the exit code is 0 on success.
 #include <windows.h>
@@ -22,6 +23,7 @@
 namespace {
 
 constexpr unsigned kChunk = 16384;
+constexpr wchar_t kReferenceWindowClass[] = L"TalveniaBench.Reference";
 
 double NowMs() {
   LARGE_INTEGER frequency, now;
@@ -116,11 +118,33 @@ bool CopyEntries(const wchar_t* archivePath, const std::wstring& folder) {
   return true;
 }
 
+// The least a program can do to put something on screen: register a class, show a window, paint it once.
+bool ShowWindowBriefly() {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kReferenceWindowClass;
+  if (RegisterClassW(&windowClass) == 0) return false;
+  HWND window = CreateWindowExW(0, kReferenceWindowClass, L"Riferimento", WS_POPUP | WS_CAPTION | WS_BORDER, 100, 100,
+                                380, 130, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (window == nullptr) return false;
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  // On screen long enough for the driver to see it.
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 300;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(5);
+  }
+  return DestroyWindow(window) != FALSE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    fprintf(stderr, "usage: bench_reference copyinflate|inflate|copy|deflate ...\n");
+  if (argc < 4 && !(argc == 2 && std::wstring(argv[1]) == L"window")) {
+    fprintf(stderr, "usage: bench_reference copyinflate|inflate|copy|deflate|window ...\n");
     return 2;
   }
   const std::wstring command = argv[1];
@@ -138,6 +162,8 @@ int wmain(int argc, wchar_t** argv) {
     ok = CopyEntries(argv[2], folder);
   } else if (command == L"deflate" && argc == 5) {
     ok = Deflate(argv[2], argv[3], _wtoi(argv[4]));
+  } else if (command == L"window") {
+    ok = ShowWindowBriefly();
   }
   printf("ms=%.1f\n", NowMs() - start);
   return ok ? 0 : 1;
