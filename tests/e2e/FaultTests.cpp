@@ -509,7 +509,7 @@ const FaultRow kRows[] = {
      }},
     {"CloseDuringTheDestinationBoxEndsTheWizard",
      [](FaultTest& t) {
-       t.handheld.failAfterBytes = "100000";  // the agent cannot be deployed: the entry of the step shows a box
+       t.handheld.failAfterBytes = "10000";  // the agent cannot be deployed: the entry of the step shows a box
        t.Prepare();
        t.PlacePackage(NumberedEntries(3));
        t.Start();
