@@ -184,7 +184,9 @@ TEST(InstallOperationTest, CopiesEachEntryOnceAndStopsWhereItMust) {
     EXPECT_EQ(page.reports, c.reports);
     // The stop request is asked for once before each entry the operation reached, and never after it stopped.
     for (size_t i = 0; i < page.polls.size(); ++i) EXPECT_EQ(page.polls[i], static_cast<int>(i));
-    if (page.stopBefore >= 0) EXPECT_EQ(page.polls.back(), page.stopBefore);
+    if (page.stopBefore >= 0) {
+      EXPECT_EQ(page.polls.back(), page.stopBefore);
+    }
   }
 }
 
