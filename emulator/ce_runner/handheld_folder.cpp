@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "device_ini.h"
+#include "device_name.h"
 #include "device_path_map.h"
 
 namespace ce {
@@ -28,23 +29,17 @@ bool FoldedLess(const std::u16string& a, const std::u16string& b) {
 }
 
 // A host name as the handheld sees it; false for names it cannot hold (not UTF-8, or beyond ISO 8859-1).
-bool Latin1FromUtf8(const std::string& name, std::u16string* out) {
-  out->clear();
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto b = static_cast<unsigned char>(name[i]);
-    if (b < 0x80) {
-      out->push_back(b);
-    } else if ((b == 0xC2 || b == 0xC3) && i + 1 < name.size() && (name[i + 1] & 0xC0) == 0x80) {
-      out->push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (name[++i] & 0x3F)));
-    } else {
-      return false;
-    }
-  }
+bool HandheldNameOf(const std::string& hostName, std::u16string* out) {
+  std::string latin1;
+  bool notUtf8 = false;
+  if (!talv::Latin1FromUtf8(hostName, &latin1, &notUtf8)) return false;
+  *out = talv::WidenLatin1<char16_t>(latin1);
   return true;
 }
 
 bool IsLatin1(const std::u16string& name) {
-  return std::all_of(name.begin(), name.end(), [](char16_t c) { return c <= 0xFF; });
+  std::string narrow;
+  return talv::NarrowLatin1(name.data(), name.size(), &narrow);
 }
 
 struct HostItem {
@@ -63,7 +58,7 @@ std::vector<HostItem> ReadHostFolder(const std::string& path) {
     HostItem item;
     item.hostName = entry->d_name;
     if (item.hostName == "." || item.hostName == "..") continue;
-    if (!Latin1FromUtf8(item.hostName, &item.name)) continue;
+    if (!HandheldNameOf(item.hostName, &item.name)) continue;
     if (lstat((path + "/" + item.hostName).c_str(), &item.info) != 0 || S_ISLNK(item.info.st_mode)) continue;
     items.push_back(item);
   }
