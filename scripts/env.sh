@@ -21,6 +21,27 @@ talv_wine32_missing() {
     return 1
   fi
 }
+# Whether this machine's kernel runs 32-bit x86 programs. Some virtual machines' kernels are built without IA-32
+# emulation: wine32 then installs but cannot start ("Exec format error"), and with it installed the `wine`
+# command cannot start 64-bit programs either. The probe is the smallest static i386 program: exit(0) through
+# int 0x80.
+talv_kernel_runs_i386() {
+  local probe status=0
+  probe="$(mktemp)"
+  python3 - "$probe" <<'PROBE'
+import struct, sys
+code = bytes([0xB8, 1, 0, 0, 0, 0x31, 0xDB, 0xCD, 0x80])  # mov eax, 1; xor ebx, ebx; int 0x80
+base, size = 0x08048000, 52 + 32 + len(code)
+header = b"\x7fELF\x01\x01\x01" + bytes(9) + struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+program = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)
+open(sys.argv[1], "wb").write(header + program + code)
+PROBE
+  chmod +x "$probe"
+  "$probe" >/dev/null 2>&1 || status=$?
+  rm -f "$probe"
+  return "$status"
+}
+
 export WINEPREFIX="$talv_root/build/wine"
 export WINEARCH=win64
 export WINEDEBUG=-all

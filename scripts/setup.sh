@@ -69,6 +69,14 @@ fi
 # wine32 comes from the i386 architecture.
 if [ "${TALV_SETUP_NO_WINE32:-}" = 1 ]; then
   talv_note_wine32_missing "TALV_SETUP_NO_WINE32=1 makes setup treat wine32 as not installable"
+elif ! talv_kernel_runs_i386; then
+  talv_note_wine32_missing "this machine's kernel cannot run 32-bit x86 programs"
+  if is_installed wine32:i386; then
+    echo "setup: removing wine32:i386: this kernel cannot run it, and with it installed Wine starts no program"
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get remove -y -q wine32:i386 >/dev/null 2>&1 ||
+      { echo "setup: cannot remove wine32:i386, which keeps Wine from starting programs here" >&2; exit 1; }
+  fi
+  echo "setup: $(talv_wine32_missing); the 32-bit Windows programs are built but not run"
 elif is_installed wine32:i386; then
   talv_note_wine32_missing ""
 else
