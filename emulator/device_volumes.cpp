@@ -39,6 +39,20 @@ void AddVolumeSection(const IniSection& section, std::vector<Volume>* volumes) {
   volumes->push_back(volume);
 }
 
+bool ParseArmCpu(const std::wstring& text, ArmCpu* cpu) {
+  if (EqualOrdinalNoCase(text, L"armv4t")) {
+    *cpu = ArmCpu::V4T;
+    return true;
+  }
+  if (EqualOrdinalNoCase(text, L"armv5te")) {
+    *cpu = ArmCpu::V5TE;
+    return true;
+  }
+  return false;
+}
+
+const char* ArmCpuName(ArmCpu cpu) { return cpu == ArmCpu::V5TE ? "ARMv5TE" : "ARMv4T"; }
+
 DeviceLayout ReadDeviceLayout(const std::vector<IniSection>& sections) {
   DeviceLayout layout;
   for (const IniSection& section : sections) {
@@ -46,6 +60,8 @@ DeviceLayout ReadDeviceLayout(const std::vector<IniSection>& sections) {
       long long value = 0;
       const std::wstring* text = FindIniValue(section, L"store_size");
       if (text != nullptr && ParseIniNumber(*text, &value)) layout.storeSize = static_cast<uint64_t>(value);
+      const std::wstring* cpu = FindIniValue(section, L"cpu");
+      if (cpu != nullptr && !ParseArmCpu(*cpu, &layout.cpu)) layout.unknownCpu = *cpu;
     } else {
       AddVolumeSection(section, &layout.volumes);
     }

@@ -25,12 +25,23 @@ bool ParseIniNumber(const std::wstring& text, long long* value);
 // (compared without regard to case).
 void AddVolumeSection(const IniSection& section, std::vector<Volume>* volumes);
 
+// The handheld's ARM core: many Windows CE 4.2-6 handhelds have an ARMv4T core (ARM920T class), later ones
+// an ARMv5TE core (ARM926 class), which adds CLZ, BLX, LDRD, STRD and more.
+enum class ArmCpu { V4T, V5TE };
+
+// "armv4t" or "armv5te", without regard to case; false for anything else.
+bool ParseArmCpu(const std::wstring& text, ArmCpu* cpu);
+const char* ArmCpuName(ArmCpu cpu);
+
 struct DeviceLayout {
   uint64_t storeSize = 32u << 20;  // main store (object store) in bytes
   std::vector<Volume> volumes;     // in the order of device.ini
+  ArmCpu cpu = ArmCpu::V4T;
+  std::wstring unknownCpu;  // a cpu= value that names no core: a handheld that cannot be emulated
 };
 
-// The main store's size from [device] store_size (missing or unreadable: the default) and the volumes.
+// The main store's size from [device] store_size (missing or unreadable: the default), the core from cpu=
+// (missing: ARMv4T) and the volumes.
 DeviceLayout ReadDeviceLayout(const std::vector<IniSection>& sections);
 
 }  // namespace emu

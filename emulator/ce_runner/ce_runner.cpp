@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "arm_v5te.h"
 #include "coredll_standin.h"
 #include "guest_memory.h"
 #include "handheld_folder.h"
@@ -51,11 +52,12 @@ uint32_t Perms(const ImageRegion& region) {
 
 class Engine {
  public:
-  // An ARM926 (ARMv5TE), as in the Windows CE 5.0 handhelds: an instruction of a later architecture (Thumb-2,
-  // movw/movt, ...) is undefined here as it would be there.
-  Engine() {
+  // A TI925T core for ARMv4T (as the ARM920T class of many handhelds), an ARM926 for ARMv5TE: an instruction
+  // of a later architecture is undefined here as it would be there.
+  explicit Engine(emu::ArmCpu cpu) {
     error_ = uc_open(UC_ARCH_ARM, UC_MODE_ARM, &engine_);
-    if (error_ == UC_ERR_OK) error_ = uc_ctl_set_cpu_model(engine_, UC_CPU_ARM_926);
+    if (error_ == UC_ERR_OK)
+      error_ = uc_ctl_set_cpu_model(engine_, cpu == emu::ArmCpu::V5TE ? UC_CPU_ARM_926 : UC_CPU_ARM_TI925T);
   }
   ~Engine() {
     if (engine_ != nullptr) uc_close(engine_);
@@ -75,8 +77,13 @@ struct Session {
   uc_engine* engine = nullptr;
   GuestMemory* memory = nullptr;
   CoredllStandIn* standIn = nullptr;
+  emu::ArmCpu cpu = emu::ArmCpu::V4T;
   bool returned = false;
   std::string fault;
+  // The instruction that runs (unicorn's PC is only exact at the end of a block) and its data accesses so far.
+  uint32_t instruction = 0;
+  int accesses = 0;
+  uint32_t calls = 0;  // COREDLL calls made, to vary what the callee leaves behind
   // The latest invalid access, kept for the message once the engine has stopped.
   bool badAccess = false;
   int accessType = 0;
@@ -104,8 +111,42 @@ void OnStub(uc_engine* engine, uint64_t address, uint32_t, void* user) {
     uc_emu_stop(engine);
     return;
   }
+  // The registers a callee may change hold garbage, as a handheld's COREDLL leaves them: a program that keeps
+  // something there across a call breaks here as it would there. The values point into no mapped memory.
+  ++s.calls;
+  const int scratch[] = {UC_ARM_REG_R1, UC_ARM_REG_R2, UC_ARM_REG_R3, UC_ARM_REG_R12};
+  for (int i = 0; i < 4; ++i) {
+    const uint32_t garbage = 0xDEAD0001u + (s.calls << 4) + 4 * static_cast<uint32_t>(i);
+    uc_reg_write(engine, scratch[i], &garbage);
+  }
+  uint32_t status = Register(engine, UC_ARM_REG_CPSR) ^ 0xF0000000u;  // N, Z, C and V turned over
+  uc_reg_write(engine, UC_ARM_REG_CPSR, &status);
   // Back to the caller in the caller's instruction set: bit 0 of LR selects Thumb.
   uc_reg_write(engine, UC_ARM_REG_PC, &lr);
+}
+
+void OnInstruction(uc_engine*, uint64_t address, uint32_t, void* user) {
+  Session& s = *static_cast<Session*>(user);
+  s.instruction = static_cast<uint32_t>(address);
+  s.accesses = 0;
+}
+
+// Alignment checking is on, as on a Windows CE handheld: a halfword, word or doubleword access at an address
+// that is not a multiple of its size is a data abort, which ends the program.
+void OnDataAccess(uc_engine* engine, uc_mem_type type, uint64_t address, int size, int64_t, void* user) {
+  Session& s = *static_cast<Session*>(user);
+  if (!s.fault.empty()) return;
+  int alignment = size;
+  if (++s.accesses == 1 && size == 4 && (Register(engine, UC_ARM_REG_CPSR) & 0x20) == 0) {
+    uint32_t word = 0;
+    if (s.memory->Read(s.instruction, &word, 4) && MovesDoubleword(word)) alignment = 8;
+  }
+  if (alignment <= 1 || address % static_cast<uint64_t>(alignment) == 0) return;
+  const char* what = alignment == 8 ? "doubleword" : alignment == 4 ? "word" : "halfword";
+  s.fault = std::string("misaligned ") + what + (type == UC_MEM_WRITE ? " write" : " read") + " of " + Hex(address) +
+            " at PC " + Hex(s.instruction) + ", LR " + Hex(Register(engine, UC_ARM_REG_LR)) +
+            " (alignment checking is on, as on the handheld)";
+  uc_emu_stop(engine);
 }
 
 void OnReturn(uc_engine* engine, uint64_t, uint32_t, void* user) {
@@ -167,37 +208,67 @@ RunOutcome Fault(const std::string& message) {
   return outcome;
 }
 
+// The stand-in's function for every import, by name or by COREDLL ordinal; false with the refusal.
+bool BindToStandIn(const LoadedImage& image, std::vector<int>* stubOfImport, std::string* error) {
+  for (const ImageImport& import : image.imports) {
+    if (!EqualAsciiNoCase(import.dll, "COREDLL.dll")) {
+      *error = "import " + ImportLabel(import) + " from " + import.dll + ": only COREDLL.dll is provided";
+      return false;
+    }
+    const int index = import.function.empty() ? CoredllStandIn::IndexOfOrdinal(import.ordinal)
+                                              : CoredllStandIn::IndexOf(import.function);
+    if (index < 0) {
+      *error = "import " + ImportLabel(import) + " from COREDLL.dll is not provided by the stand-in";
+      return false;
+    }
+    stubOfImport->push_back(index);
+  }
+  return true;
+}
+
+// What an undefined instruction is, when the core is the reason.
+std::string UndefinedWhy(uint32_t word, emu::ArmCpu cpu, bool thumb) {
+  const char* v5te = thumb ? nullptr : ArmV5teOnly(word);
+  if (v5te == nullptr || cpu == emu::ArmCpu::V5TE) return std::string();
+  return std::string(" (") + v5te + ": ARMv5TE, undefined on this " + emu::ArmCpuName(cpu) + " handheld)";
+}
+
 }  // namespace
 
-std::string CheckCeProgram(const std::string& imagePath) {
+CheckOutcome CheckCeProgram(const std::string& imagePath) {
+  CheckOutcome outcome;
   std::vector<uint8_t> file;
-  if (!ReadFile(imagePath, &file)) return "cannot be read";
   LoadedImage image;
-  std::string error;
-  if (!LoadPeImage(file, &image, &error)) return error;
-  for (const ImageImport& import : image.imports) {
-    if (!EqualAsciiNoCase(import.dll, "COREDLL.dll"))
-      return "imports " + import.function + " from " + import.dll + ", not from the core library COREDLL.dll alone";
+  std::vector<int> stubs;
+  if (!ReadFile(imagePath, &file)) {
+    outcome.problem = "cannot be read";
+  } else if (LoadPeImage(file, &image, &outcome.problem)) {
+    BindToStandIn(image, &stubs, &outcome.problem);
   }
-  return std::string();
+  if (!outcome.problem.empty()) return outcome;
+  for (const ImageRegion& region : image.regions) {
+    for (uint32_t at = region.address; region.execute && at + 4 <= region.address + region.size; at += 4) {
+      const uint8_t* bytes = &image.memory[at - image.base];
+      const uint32_t word = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+      if (const char* name = ArmV5teOnly(word)) {
+        outcome.needs = emu::ArmCpu::V5TE;
+        outcome.needsWhy = std::string(name) + " at " + Hex(at);
+        return outcome;
+      }
+    }
+  }
+  return outcome;
 }
 
 RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imagePath,
-                        const std::u16string& commandLine, const RunLimits& limits) {
+                        const std::u16string& commandLine, const RunLimits& limits, std::optional<emu::ArmCpu> cpu) {
   std::vector<uint8_t> file;
   if (!ReadFile(imagePath, &file)) return Fault("cannot read the program " + imagePath);
   LoadedImage image;
   std::string error;
   if (!LoadPeImage(file, &image, &error)) return Fault("refused: " + error);
   std::vector<int> stubOfImport;
-  for (const ImageImport& import : image.imports) {
-    const int index = CoredllStandIn::IndexOf(import.function);
-    if (!EqualAsciiNoCase(import.dll, "COREDLL.dll"))
-      return Fault("refused: import " + import.function + " from " + import.dll + ": only COREDLL.dll is provided");
-    if (index < 0)
-      return Fault("refused: import " + import.function + " from COREDLL.dll is not provided by the stand-in");
-    stubOfImport.push_back(index);
-  }
+  if (!BindToStandIn(image, &stubOfImport, &error)) return Fault("refused: " + error);
   for (std::size_t i = 0; i < image.imports.size(); ++i) {
     const uint32_t stub = kStubArea + 4 * static_cast<uint32_t>(stubOfImport[i]);
     const uint32_t offset = image.imports[i].slotAddress - image.base;
@@ -207,7 +278,8 @@ RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imag
   HandheldFolder folder;
   if (!folder.Open(deviceFolder, &error)) return Fault(error);
 
-  Engine engine;
+  const emu::ArmCpu core = cpu ? *cpu : folder.cpu();
+  Engine engine(core);
   if (!engine.ok()) return Fault("the ARM emulator cannot start");
   GuestMemory memory(engine.get());
   const uint32_t imageSize = static_cast<uint32_t>(image.memory.size());
@@ -240,7 +312,11 @@ RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imag
   session.engine = engine.get();
   session.memory = &memory;
   session.standIn = &standIn;
-  uc_hook stubHook, returnHook, accessHook, interruptHook;
+  session.cpu = core;
+  uc_hook stubHook, returnHook, accessHook, interruptHook, instructionHook, dataHook;
+  uc_hook_add(engine.get(), &instructionHook, UC_HOOK_CODE, reinterpret_cast<void*>(OnInstruction), &session, 1, 0);
+  uc_hook_add(engine.get(), &dataHook, UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE, reinterpret_cast<void*>(OnDataAccess),
+              &session, 1, 0);
   uc_hook_add(engine.get(), &stubHook, UC_HOOK_CODE, reinterpret_cast<void*>(OnStub), &session, kStubArea,
               kStubArea + kPageSize - 1);
   uc_hook_add(engine.get(), &returnHook, UC_HOOK_CODE, reinterpret_cast<void*>(OnReturn), &session, kReturnArea,
@@ -264,9 +340,11 @@ RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imag
   if (result == UC_ERR_INSN_INVALID) {
     const uint32_t at = Register(engine.get(), UC_ARM_REG_PC);
     uint32_t word = 0;
-    const std::string text = memory.Read(at, &word, 4) ? " " + Hex(word) : "";
+    const bool thumb = (Register(engine.get(), UC_ARM_REG_CPSR) & 0x20) != 0;
+    const bool known = memory.Read(at, &word, 4);
+    const std::string text = known ? " " + Hex(word) : "";
     return Fault("an undefined instruction" + text + " at PC " + Hex(at) + ", LR " +
-                 Hex(Register(engine.get(), UC_ARM_REG_LR)));
+                 Hex(Register(engine.get(), UC_ARM_REG_LR)) + (known ? UndefinedWhy(word, core, thumb) : ""));
   }
   if (result != UC_ERR_OK)
     return Fault(std::string("the ARM emulator stopped: ") + uc_strerror(result) + " at PC " +

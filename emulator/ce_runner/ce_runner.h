@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "device_volumes.h"
 
 namespace ce {
 
@@ -18,12 +21,22 @@ struct RunOutcome {
   std::string message;  // the fault
 };
 
-// Whether the file is a program a Windows CE ARM handheld loads, linked against its core library alone: empty,
-// or why not. The stand-in's own list of functions is not asked: a handheld's COREDLL has many more.
-std::string CheckCeProgram(const std::string& imagePath);
+struct CheckOutcome {
+  std::string problem;  // empty: a handheld loads it and the emulated handheld can run it
+  // The core its ARM code needs: ARMv5TE when an instruction only that core has appears in it (named in
+  // `needsWhy`), else ARMv4T. Thumb code is not read.
+  emu::ArmCpu needs = emu::ArmCpu::V4T;
+  std::string needsWhy;
+};
 
-// deviceFolder holds device.ini and root/; commandLine is the argument text (UTF-16) handed to the entry.
+// Whether the file is a program a Windows CE ARM handheld loads, linked against its core library alone and
+// only against the functions the emulated handheld's COREDLL provides, by name or by ordinal.
+CheckOutcome CheckCeProgram(const std::string& imagePath);
+
+// deviceFolder holds device.ini and root/; commandLine is the argument text (UTF-16) handed to the entry. The
+// core is device.ini's cpu= unless `cpu` names another.
 RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imagePath,
-                        const std::u16string& commandLine, const RunLimits& limits = RunLimits());
+                        const std::u16string& commandLine, const RunLimits& limits = RunLimits(),
+                        std::optional<emu::ArmCpu> cpu = std::nullopt);
 
 }  // namespace ce

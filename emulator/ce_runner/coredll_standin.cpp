@@ -52,6 +52,15 @@ const std::vector<std::string>& CoredllStandIn::Functions() {
   return names;
 }
 
+int CoredllStandIn::IndexOfOrdinal(uint16_t ordinal) {
+  // In the order of Functions().
+  static const uint16_t ordinals[] = {1145, 1144, 1121, 1118, 167, 181, 180, 184};
+  for (std::size_t i = 0; i < sizeof ordinals / sizeof ordinals[0]; ++i) {
+    if (ordinals[i] == ordinal) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 int CoredllStandIn::IndexOf(const std::string& function) {
   const auto& names = Functions();
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -234,13 +243,22 @@ bool CoredllStandIn::FillFindData(uint32_t address, const FolderEntry& entry) {
   return memory_.Write(address, head, sizeof head) && memory_.Write(address + 40, name.data(), name.size());
 }
 
+bool CoredllStandIn::FindDataUsable(uint32_t address, std::string* fault) const {
+  if (address % 4 != 0) {
+    *fault = "the find data at " + Hex(address) + " is not aligned to 4 bytes (the handheld faults on it)";
+    return false;
+  }
+  if (!memory_.Writable(address, kFindDataSize)) {
+    *fault = "the find data at " + Hex(address) + " is not 560 bytes of writable memory";
+    return false;
+  }
+  return true;
+}
+
 bool CoredllStandIn::FindFirst(const Args& a, uint32_t* result, std::string* fault) {
   std::u16string pattern;
   if (!String(a.value[0], "the search pattern", &pattern, fault)) return false;
-  if (!memory_.Writable(a.value[1], kFindDataSize)) {
-    *fault = "the find data at " + Hex(a.value[1]) + " is not 560 bytes of writable memory";
-    return false;
-  }
+  if (!FindDataUsable(a.value[1], fault)) return false;
   *result = kInvalidHandle;
   const std::size_t slash = pattern.rfind(u'\\');
   const std::u16string folderPath = slash == std::u16string::npos || slash == 0 ? u"\\" : pattern.substr(0, slash);
@@ -271,10 +289,7 @@ bool CoredllStandIn::FindNext(const Args& a, uint32_t* result, std::string* faul
     *fault = "search handle " + Hex(a.value[0]) + " was not handed out by FindFirstFileW, or is already closed";
     return false;
   }
-  if (!memory_.Writable(a.value[1], kFindDataSize)) {
-    *fault = "the find data at " + Hex(a.value[1]) + " is not 560 bytes of writable memory";
-    return false;
-  }
+  if (!FindDataUsable(a.value[1], fault)) return false;
   Search& search = found->second;
   *result = 0;
   if (search.next >= search.entries.size()) return true;  // ERROR_NO_MORE_FILES
@@ -296,6 +311,11 @@ bool CoredllStandIn::DiskFreeSpace(const Args& a, uint32_t* result, std::string*
   std::u16string path = u"\\";  // null: the root folder
   if (a.value[0] != 0 && !String(a.value[0], "the path", &path, fault)) return false;
   for (int i = 1; i < 4; ++i) {
+    if (a.value[i] % 4 != 0) {
+      *fault = "result " + std::to_string(i) + " at " + Hex(a.value[i]) +
+               " is not aligned to 4 bytes (the handheld faults on it)";
+      return false;
+    }
     if (a.value[i] != 0 && !memory_.Writable(a.value[i], 8)) {
       *fault = "result " + std::to_string(i) + " at " + Hex(a.value[i]) + " is not 8 bytes of writable memory";
       return false;

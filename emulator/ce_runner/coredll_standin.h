@@ -25,6 +25,8 @@ class CoredllStandIn {
   // The functions it provides, in a fixed order: a function's index picks its stub.
   static const std::vector<std::string>& Functions();
   static int IndexOf(const std::string& function);  // -1 when unknown
+  // By COREDLL's export ordinal, the same on Windows CE 5 and 6: how the platform's own toolchain imports.
+  static int IndexOfOrdinal(uint16_t ordinal);  // -1 when unknown
 
   // Runs function `index` with the arguments of the call in the engine's registers (and stack), and puts
   // its result in r0. False with the fault in *fault when the call breaks the rules.
@@ -64,6 +66,8 @@ class CoredllStandIn {
   // Appends bytes that fit the stream's area; false (nothing written) when they do not fit.
   bool Append(Stream& stream, const std::string& bytes);
   bool FillFindData(uint32_t address, const FolderEntry& entry);
+  // Writable, and aligned as the handheld's code that fills it needs.
+  bool FindDataUsable(uint32_t address, std::string* fault) const;
 
   GuestMemory& memory_;
   HandheldFolder& folder_;

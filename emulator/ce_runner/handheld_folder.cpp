@@ -144,6 +144,11 @@ bool HandheldFolder::Open(const std::string& folder, std::string* error) {
   std::ostringstream bytes;
   bytes << ini.rdbuf();
   layout_ = emu::ReadDeviceLayout(emu::ParseIni(emu::DecodeIniText(bytes.str())));
+  if (!layout_.unknownCpu.empty()) {
+    *error = "device.ini: cpu=" + Utf8(std::u16string(layout_.unknownCpu.begin(), layout_.unknownCpu.end())) +
+             " is neither armv4t nor armv5te";
+    return false;
+  }
   root_ = folder + "/root";
   if (!MakeFolder(root_)) {
     *error = "cannot create " + root_;

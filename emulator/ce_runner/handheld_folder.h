@@ -45,6 +45,7 @@ class HandheldFolder {
   bool Open(const std::string& folder, std::string* error);
 
   const std::vector<emu::Volume>& volumes() const { return layout_.volumes; }
+  emu::ArmCpu cpu() const { return layout_.cpu; }
 
   // 0, or the error that refuses the device path: the emulator's rules (must start with '\', shorter than 260
   // characters, no escape from root/), names outside ISO 8859-1 refused, each existing component matched

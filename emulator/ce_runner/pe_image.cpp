@@ -72,8 +72,8 @@ class Bytes {
 
 uint32_t PageRound(uint32_t size) { return (size + kPageSize - 1) & ~(kPageSize - 1); }
 
-bool BaseUsable(uint32_t base, uint32_t imageSize) {
-  return base % 0x10000 == 0 && base >= kSlotBegin && base < kSlotEnd && imageSize <= kSlotEnd - base;
+bool BaseUsable(uint32_t base, uint32_t imageSize, uint32_t end) {
+  return base % 0x10000 == 0 && base >= kSlotBegin && base < end && imageSize <= end - base;
 }
 
 struct Headers {
@@ -213,24 +213,33 @@ bool BindImports(const Headers& h, uint32_t base, const std::vector<uint8_t>& me
       }
       const uint32_t thunk = mem.U32(lookup + 4 * i);
       if (thunk == 0) break;
-      if (thunk & 0x80000000u) {
-        *error = "import by ordinal " + std::to_string(thunk & 0xFFFF) + " from " + dll +
-                 ": only imports by name can be bound";
-        return false;
-      }
       ImageImport import;
       import.dll = dll;
-      if (!mem.Has(thunk, 2) || !mem.Name(thunk + 2, 255, &import.function)) {
+      import.slotAddress = base + slots + 4 * i;
+      if (thunk & 0x80000000u) {
+        // Bits 30-16 must be zero: the loader reads nothing else into an ordinal.
+        if ((thunk & 0x7FFF0000u) != 0 || (thunk & 0xFFFF) == 0) {
+          *error = "import " + Hex(thunk) + " from " + dll + " is no ordinal";
+          return false;
+        }
+        import.ordinal = static_cast<uint16_t>(thunk);
+        image->imports.push_back(import);
+        continue;
+      }
+      if (!mem.Has(thunk, 2) || !mem.Name(thunk + 2, 255, &import.function) || import.function.empty()) {
         *error = "an import name of " + dll + " is not inside the image";
         return false;
       }
-      import.slotAddress = base + slots + 4 * i;
       image->imports.push_back(import);
     }
   }
 }
 
 }  // namespace
+
+std::string ImportLabel(const ImageImport& import) {
+  return import.function.empty() ? "ordinal " + std::to_string(import.ordinal) : import.function;
+}
 
 bool LoadPeImage(const std::vector<uint8_t>& fileBytes, LoadedImage* image, std::string* error) {
   const Bytes file(fileBytes.data(), fileBytes.size());
@@ -270,15 +279,16 @@ bool LoadPeImage(const std::vector<uint8_t>& fileBytes, LoadedImage* image, std:
     return false;
   }
   uint32_t base = h.base;
-  if (!BaseUsable(h.base, mappedSize)) {
-    const bool hasRelocations = !(h.characteristics & kFileRelocsStripped) && h.directoryRva[kDirectoryBaseReloc] != 0;
+  const bool hasRelocations = !(h.characteristics & kFileRelocsStripped) && h.directoryRva[kDirectoryBaseReloc] != 0;
+  if (!BaseUsable(h.base, mappedSize, hasRelocations ? kSlotEnd : kFixedImageEnd)) {
     if (!hasRelocations) {
       *error = "image base " + Hex(h.base) + " (+" + Hex(mappedSize) +
-               ") is not usable in the Windows CE 5.0 process slot and the file carries no relocations";
+               ") is not usable: the file carries no relocations, so it must lie on a 64 KiB boundary from " +
+               Hex(kSlotBegin) + " to " + Hex(kFixedImageEnd);
       return false;
     }
     base = kSlotBegin;
-    if (!BaseUsable(base, mappedSize) || !Relocate(h, base, &memory, error)) {
+    if (!BaseUsable(base, mappedSize, kSlotEnd) || !Relocate(h, base, &memory, error)) {
       if (error->empty()) *error = "the image is too large for the process slot";
       return false;
     }

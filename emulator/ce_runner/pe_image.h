@@ -11,6 +11,8 @@ namespace ce {
 // The process slot a Windows CE 5.0 program lives in: an image must lie inside it.
 constexpr uint32_t kSlotBegin = 0x00010000;
 constexpr uint32_t kSlotEnd = 0x02000000;
+// An EXE without relocations is loaded where it asks only inside the slot's first 4 MiB, on a 64 KiB boundary.
+constexpr uint32_t kFixedImageEnd = 0x00400000;
 
 constexpr uint32_t kPageSize = 0x1000;
 
@@ -23,9 +25,13 @@ struct ImageRegion {
 
 struct ImageImport {
   std::string dll;       // as the import descriptor names it
-  std::string function;  // imported by name
+  std::string function;  // imported by name; empty when imported by ordinal
+  uint16_t ordinal = 0;  // imported by ordinal (function empty); the hint of a name is no ordinal
   uint32_t slotAddress;  // where the loader stores the bound address (the import address table entry)
 };
+
+// "fwrite" or "ordinal 1121", for messages.
+std::string ImportLabel(const ImageImport& import);
 
 struct LoadedImage {
   uint32_t base = 0;

@@ -2,6 +2,7 @@
 # (host/CMakeLists.txt). TALV_SOURCE_ROOT is the repository's top folder.
 set(TALV_CE_RUNNER_SOURCES
   ${TALV_SOURCE_ROOT}/emulator/ce_runner/pe_image.cpp
+  ${TALV_SOURCE_ROOT}/emulator/ce_runner/arm_v5te.cpp
   ${TALV_SOURCE_ROOT}/emulator/ce_runner/handheld_folder.cpp
   ${TALV_SOURCE_ROOT}/emulator/ce_runner/guest_memory.cpp
   ${TALV_SOURCE_ROOT}/emulator/ce_runner/coredll_standin.cpp

@@ -64,10 +64,10 @@ class CeRunner : public ::testing::Test {
     device.WriteFile("\\Zeta\\sub\\x.bin", std::string(1000, 'x'));
   }
   ce::RunOutcome Run(const ImageSpec& spec, const std::u16string& commandLine = u"",
-                     const ce::RunLimits& limits = ce::RunLimits()) {
+                     const ce::RunLimits& limits = ce::RunLimits(), std::optional<emu::ArmCpu> cpu = std::nullopt) {
     const std::string image = device.path() + "/program.exe";
     device.WriteHostFile(image, BuildImage(spec));
-    return ce::RunCeProgram(device.path(), image, commandLine, limits);
+    return ce::RunCeProgram(device.path(), image, commandLine, limits, cpu);
   }
 
   ScratchFolder device;
@@ -296,19 +296,28 @@ ImageSpec ReturnCode(uint32_t code) {
 }
 
 TEST_F(CeRunner, ThumbCallerIsReturnedToInThumb) {
-  ImageSpec spec = Coredll({"GetDiskFreeSpaceExW"});
-  Arm a;
-  a.Push();
-  a.Emit(0xE28F4001);  // add r4, pc, #1: the Thumb code below, with bit 0 set
-  a.Emit(0xE12FFF14);  // bx r4
-  // Thumb, two instructions a word: ldr r0, [pc, #16]; ldr r0, [r0] | mov ip, r0; movs r0, #0 |
-  // movs r1, #0; movs r2, #0 | movs r3, #0; blx ip | adds r0, #41; pop {r4-r7, pc} | the slot's address
-  for (uint32_t word : {0x68004804u, 0x20004684u, 0x22002100u, 0x47E02300u, 0xBDF03029u}) a.Emit(word);
-  a.Emit(Slot(spec, "GetDiskFreeSpaceExW"));
-  spec.code = a.Finish();
-  const ce::RunOutcome outcome = Run(spec);
-  ASSERT_FALSE(outcome.faulted) << outcome.message;
-  EXPECT_EQ(outcome.exitCode, 42u) << "GetDiskFreeSpaceExW(null, ...) gives 1, and the Thumb caller adds 41";
+  // Thumb, two instructions a word, GetDiskFreeSpaceExW(null, ...) + 41. ARMv4T calls through a "bx ip" veneer
+  // reached by bl and returns by "pop {r3}; bx r3"; ARMv5TE calls by "blx ip" and returns by "pop {pc}".
+  const struct {
+    emu::ArmCpu cpu;
+    std::vector<uint32_t> thumb;  // ldr r0, [pc, #..]; ldr r0, [r0] | mov ip, r0; movs r0, #0 | movs r1/r2, #0 | ...
+  } cases[] = {
+      {emu::ArmCpu::V4T, {0x68004806u, 0x20004684u, 0x22002100u, 0xF0002300u, 0x3029F804u, 0xBC08BCF0u, 0x47604718u}},
+      {emu::ArmCpu::V5TE, {0x68004804u, 0x20004684u, 0x22002100u, 0x47E02300u, 0xBDF03029u}},
+  };
+  for (const auto& c : cases) {
+    ImageSpec spec = Coredll({"GetDiskFreeSpaceExW"});
+    Arm a;
+    a.Push();
+    a.Emit(0xE28F4001);  // add r4, pc, #1: the Thumb code below, with bit 0 set
+    a.Emit(0xE12FFF14);  // bx r4
+    for (uint32_t word : c.thumb) a.Emit(word);
+    a.Emit(Slot(spec, "GetDiskFreeSpaceExW"));
+    spec.code = a.Finish();
+    const ce::RunOutcome outcome = Run(spec, u"", ce::RunLimits(), c.cpu);
+    ASSERT_FALSE(outcome.faulted) << emu::ArmCpuName(c.cpu) << ": " << outcome.message;
+    EXPECT_EQ(outcome.exitCode, 42u) << emu::ArmCpuName(c.cpu);
+  }
 }
 
 TEST_F(CeRunner, HeadersTheHandheldAcceptsLoad) {

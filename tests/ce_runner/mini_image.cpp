@@ -138,7 +138,8 @@ void Arm::Load(int rd, uint32_t value) {
 void Arm::Call(uint32_t slot) {
   Load(ip, slot);
   LoadFrom(ip, ip);
-  Emit(0xE12FFF3C);  // blx ip
+  Emit(0xE1A0E00F);  // mov lr, pc: ARMv4T has no blx
+  Emit(0xE12FFF1C);  // bx ip
 }
 
 int Arm::NewLabel() {

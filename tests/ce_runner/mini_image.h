@@ -48,7 +48,7 @@ class Arm {
   void MovReg(int rd, int rm) { Emit(0xE1A00000 | (rd << 12) | rm); }
   void Load(int rd, uint32_t value);                                             // ldr rd, =value
   void LoadFrom(int rd, int rn) { Emit(0xE5900000 | (rn << 16) | (rd << 12)); }  // ldr rd, [rn]
-  void Call(uint32_t slot);                                                      // ldr ip, =slot; ldr ip, [ip]; blx ip
+  void Call(uint32_t slot);  // ldr ip, =slot; ldr ip, [ip]; mov lr, pc; bx ip
   void Cmp(int rn, uint32_t imm8) { Emit(0xE3500000 | (rn << 16) | imm8); }
   void Cmn(int rn, uint32_t imm8) { Emit(0xE3700000 | (rn << 16) | imm8); }
   void Push() { Emit(0xE92D40F0); }  // push {r4-r7, lr}
