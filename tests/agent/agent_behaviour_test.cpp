@@ -146,6 +146,7 @@ class CoreHost : public AgentHost {
 
 class ArmHost : public AgentHost {
  public:
+  explicit ArmHost(emu::ArmCpu cpu) : cpu_(cpu) {}
   ::testing::AssertionResult Run(const AgentCase& c, std::uint32_t* exitCode) override {
     std::string ini = "[device]\r\nstore_size=33554432\r\n";
     for (const VolumeSpec& volume : c.volumes)
@@ -155,7 +156,8 @@ class ArmHost : public AgentHost {
     device_.WriteFile("\\readme.txt", "abc");
     if (c.launcherFolder) device_.MakeFolder("\\ROMDisk2\\INI");
     for (const auto& file : c.before) device_.WriteFile(file.first, file.second);
-    const ce::RunOutcome outcome = ce::RunCeProgram(device_.path(), TALV_AGENT_WINCE_EXE, c.commandLine);
+    const ce::RunOutcome outcome =
+        ce::RunCeProgram(device_.path(), TALV_AGENT_WINCE_EXE, c.commandLine, ce::RunLimits(), cpu_);
     if (outcome.faulted) return ::testing::AssertionFailure() << "the ARM agent faulted: " << outcome.message;
     *exitCode = outcome.exitCode;
     return ::testing::AssertionSuccess();
@@ -163,6 +165,7 @@ class ArmHost : public AgentHost {
   std::string File(const std::string& devicePath) override { return device_.ReadFile(devicePath); }
 
  private:
+  emu::ArmCpu cpu_;
   ce_test::ScratchFolder device_;
 };
 
@@ -170,7 +173,7 @@ class AgentBehaviour : public ::testing::TestWithParam<std::string> {
  protected:
   std::unique_ptr<AgentHost> NewHost() const {
     if (GetParam() == "core") return std::make_unique<CoreHost>();
-    return std::make_unique<ArmHost>();
+    return std::make_unique<ArmHost>(GetParam() == "armv5te" ? emu::ArmCpu::V5TE : emu::ArmCpu::V4T);
   }
 };
 
@@ -188,7 +191,7 @@ TEST_P(AgentBehaviour, WritesTheExpectedFilesAndEndsWithZero) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(CoreAndArm, AgentBehaviour, ::testing::Values("core", "arm"),
+INSTANTIATE_TEST_SUITE_P(CoreAndArm, AgentBehaviour, ::testing::Values("core", "armv4t", "armv5te"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 // The real agent's file with one field changed, as a damaged download or a build for the wrong target would

@@ -169,10 +169,16 @@ TEST_F(CeRunner, WriteBeyondTheVolumesFreeSpaceGivesAShortCount) {
   Place(&spec, kPath, Wide(u"\\Alpha\\full.bin"));
   Place(&spec, kMode, Wide(u"wb"));
   Place(&spec, kBuffer, std::vector<uint8_t>(20, 0x5A));
-  const ce::RunOutcome outcome = Run(spec);
-  ASSERT_FALSE(outcome.faulted) << outcome.message;
-  EXPECT_EQ(outcome.exitCode, 4u * 16 + 0) << "16 bytes fit the 16-byte volume: 4 of 5 items, then none";
-  EXPECT_EQ(device.ReadFile("\\Alpha\\full.bin"), std::string(16, 'Z'));
+  // The file "wb" replaces gives its bytes back first, however much of the volume it held.
+  for (const std::size_t before : {0, 10, 16}) {
+    std::remove(device.Host("\\Alpha\\full.bin").c_str());
+    if (before != 0) device.WriteFile("\\Alpha\\full.bin", std::string(before, 'o'));
+    const ce::RunOutcome outcome = Run(spec);
+    ASSERT_FALSE(outcome.faulted) << outcome.message;
+    EXPECT_EQ(outcome.exitCode, 4u * 16 + 0)
+        << "16 bytes fit the 16-byte volume: 4 of 5 items, then none; " << before << " bytes replaced";
+    EXPECT_EQ(device.ReadFile("\\Alpha\\full.bin"), std::string(16, 'Z'));
+  }
 }
 
 // FindFirstFileW(pattern); each find data record written whole to \list.bin; exit 1 when nothing matched.
@@ -321,13 +327,114 @@ TEST_F(CeRunner, ThumbCallerIsReturnedToInThumb) {
 }
 
 TEST_F(CeRunner, HeadersTheHandheldAcceptsLoad) {
-  const std::pair<uint16_t, uint16_t> versions[] = {{4, 20}, {5, 0}, {3, 0}};
-  for (const auto& version : versions) {
+  const struct {
+    const char* what;
+    void (*patch)(ImageSpec&);
+  } cases[] = {
+      {"version 4.20", [](ImageSpec&) {}},
+      {"version 5.0", [](ImageSpec& s) { s.subsystemMajor = 5, s.subsystemMinor = 0; }},
+      {"version 3.0", [](ImageSpec& s) { s.subsystemMajor = 3, s.subsystemMinor = 0; }},
+      {"relocation-free at 0x20000", [](ImageSpec& s) { s.imageBase = 0x20000; }},
+      {"relocation-free, ending below 4 MiB", [](ImageSpec& s) { s.imageBase = 0x3F0000; }},
+  };
+  for (const auto& c : cases) {
     ImageSpec spec = ReturnCode(42);
-    spec.subsystemMajor = version.first, spec.subsystemMinor = version.second;
+    c.patch(spec);
     const ce::RunOutcome outcome = Run(spec);
-    EXPECT_FALSE(outcome.faulted) << version.first << "." << version.second << ": " << outcome.message;
-    EXPECT_EQ(outcome.exitCode, 42u);
+    EXPECT_FALSE(outcome.faulted) << c.what << ": " << outcome.message;
+    EXPECT_EQ(outcome.exitCode, 42u) << c.what;
+  }
+}
+
+// What a core has, it runs: the same words that fault elsewhere in this file.
+TEST_F(CeRunner, TheCoreRunsTheInstructionsAndAccessesItHas) {
+  const struct {
+    const char* what;
+    emu::ArmCpu cpu;
+    std::vector<uint32_t> words;  // r1 = kBuffer + 8 on entry; the data there is zero
+    uint32_t exitCode;
+  } cases[] = {
+      {"CLZ on ARMv5TE", emu::ArmCpu::V5TE, {0xE3A01001, 0xE16F0F11}, 31},             // mov r1, #1; clz r0, r1
+      {"aligned LDRD on ARMv5TE", emu::ArmCpu::V5TE, {0xE1C120D0, 0xE2820007}, 7},     // ldrd r2, [r1]; add r0, r2, #7
+      {"byte read at an odd address", emu::ArmCpu::V4T, {0xE5D10003, 0xE2800005}, 5},  // ldrb r0, [r1, #3]; add #5
+      {"halfword write at an even address", emu::ArmCpu::V4T, {0xE1C100B2, 0xE3A00006}, 6},  // strh r0, [r1, #2]
+  };
+  for (const auto& c : cases) {
+    ImageSpec spec;
+    Arm a;
+    a.Load(r1, kBuffer + 8);
+    for (uint32_t word : c.words) a.Emit(word);
+    a.ReturnLr();
+    spec.code = a.Finish();
+    Place(&spec, kBuffer, std::vector<uint8_t>(16, 0));
+    const ce::RunOutcome outcome = Run(spec, u"", ce::RunLimits(), c.cpu);
+    EXPECT_FALSE(outcome.faulted) << c.what << ": " << outcome.message;
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what;
+  }
+}
+
+// A handheld's COREDLL leaves r1-r3, r12 and the flags as it pleases: a program that counts on them breaks.
+TEST_F(CeRunner, ScratchRegistersAndFlagsDoNotSurviveACoredllCall) {
+  const struct {
+    const char* what;
+    std::vector<uint32_t> after;  // after GetDiskFreeSpaceExW(null, null, null, null) with Z set and r12 = 0x1234
+    uint32_t kept;                // the exit code if the call had kept them
+  } cases[] = {
+      {"r1", {0xE1A00001}, 0},             // mov r0, r1
+      {"r2", {0xE1A00002}, 0},             // mov r0, r2
+      {"r3", {0xE1A00003}, 0},             // mov r0, r3
+      {"r12", {0xE1A0000C}, 0x1234},       // mov r0, ip
+      {"Z", {0x03A00007, 0x13A00009}, 7},  // moveq r0, #7; movne r0, #9
+  };
+  for (const auto& c : cases) {
+    ImageSpec spec = Coredll({"GetDiskFreeSpaceExW"});
+    Arm a;
+    a.Push();
+    a.Load(r4, Slot(spec, "GetDiskFreeSpaceExW")), a.LoadFrom(r4, r4), a.Load(ip, 0x1234);
+    a.Mov(r0, 0), a.Mov(r1, 0), a.Mov(r2, 0), a.Mov(r3, 0);
+    a.Emit(0xE1500000);                      // cmp r0, r0: Z set
+    a.Emit(0xE1A0E00F), a.Emit(0xE12FFF14);  // mov lr, pc; bx r4
+    for (uint32_t word : c.after) a.Emit(word);
+    a.Pop();
+    spec.code = a.Finish();
+    const ce::RunOutcome outcome = Run(spec);
+    ASSERT_FALSE(outcome.faulted) << c.what << ": " << outcome.message;
+    EXPECT_NE(outcome.exitCode, c.kept) << c.what << " survived the call";
+  }
+}
+
+// The platform's own toolchain imports COREDLL by ordinal: the same functions, the same results.
+TEST_F(CeRunner, ImportsByOrdinalRunAsImportsByName) {
+  const std::pair<const char*, uint16_t> ordinals[] = {
+      {"FindFirstFileW", 167}, {"FindClose", 180}, {"FindNextFileW", 181}, {"GetDiskFreeSpaceExW", 184},
+      {"fclose", 1118},        {"fwrite", 1121},   {"fputws", 1144},       {"_wfopen", 1145}};
+  ImageSpec freeSpace = Coredll({"GetDiskFreeSpaceExW"});
+  Arm a;
+  a.Push(), a.Mov(r0, 0), a.Mov(r1, 0), a.Mov(r2, 0), a.Mov(r3, 0), a.Call(Slot(freeSpace, "GetDiskFreeSpaceExW"));
+  a.Pop();
+  freeSpace.code = a.Finish();
+  const struct {
+    ImageSpec byName;
+    const char* written;
+  } cases[] = {
+      {WriteText(u"\\Zeta\\o.txt", u"wt", u"a\nb"), "\\Zeta\\o.txt"},
+      {ListFolder(u"\\Windows\\*"), "\\list.bin"},
+      {freeSpace, "\\none"},
+  };
+  for (const auto& c : cases) {
+    ImageSpec byOrdinal = c.byName;
+    for (Import& import : byOrdinal.imports) {
+      for (const auto& known : ordinals) {
+        if (import.function == known.first) import.ordinal = known.second;
+      }
+    }
+    const ce::RunOutcome named = Run(c.byName);
+    const std::string namedBytes = device.ReadFile(c.written);
+    std::remove(device.Host(c.written).c_str());
+    const ce::RunOutcome numbered = Run(byOrdinal);
+    ASSERT_FALSE(named.faulted || numbered.faulted) << c.written << ": " << named.message << numbered.message;
+    EXPECT_EQ(numbered.exitCode, named.exitCode) << c.written;
+    EXPECT_EQ(device.ReadFile(c.written), namedBytes) << c.written;
   }
 }
 
@@ -350,6 +457,7 @@ TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
     const char* what;
     std::function<ImageSpec()> image;
     const char* message;  // a part of the fault message
+    emu::ArmCpu cpu = emu::ArmCpu::V4T;
   };
   const auto patched = [](std::function<void(ImageSpec&)> patch) {
     return [patch] {
@@ -380,16 +488,49 @@ TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
       return spec;
     };
   };
+  const auto accessing = [](uint32_t address, uint32_t word) {  // r1 = address; the instruction; return 0
+    return [=] {
+      ImageSpec spec;
+      Arm a;
+      a.Load(r1, address), a.Emit(word), a.Mov(r0, 0), a.ReturnLr();
+      spec.code = a.Finish();
+      return spec;
+    };
+  };
+  const auto byOrdinal = [](uint16_t ordinal) {
+    return [=] {
+      ImageSpec spec = ReturnCode(0);
+      spec.imports = {{"COREDLL.dll", "", ordinal}};
+      return spec;
+    };
+  };
+  const emu::ArmCpu v5te = emu::ArmCpu::V5TE;
   const Case cases[] = {
       {"machine x86", patched([](ImageSpec& s) { s.machine = 0x014C; }), "machine x86 (0x014C) is not ARM"},
       {"machine ARMNT", patched([](ImageSpec& s) { s.machine = 0x01C4; }), "ARMNT"},
       {"subsystem version 6.0", patched([](ImageSpec& s) { s.subsystemMajor = 6, s.subsystemMinor = 0; }),
        "subsystem version 6.0"},
+      {"subsystem version 5.2", patched([](ImageSpec& s) { s.subsystemMajor = 5, s.subsystemMinor = 2; }),
+       "subsystem version 5.2"},
+      {"subsystem version 5.1", patched([](ImageSpec& s) { s.subsystemMajor = 5, s.subsystemMinor = 1; }),
+       "subsystem version 5.1"},
       {"console subsystem", patched([](ImageSpec& s) { s.subsystem = 3; }), "subsystem 3 is not"},
       {"a DLL", patched([](ImageSpec& s) { s.characteristics = 0x2102; }), "not an executable"},
       {".NET image", patched([](ImageSpec& s) { s.clrDirectory = 0x2F00; }), "CLR"},
       {"section past SizeOfImage", patched([](ImageSpec& s) { s.dataVirtualSize = 0x2000; }), "SizeOfImage"},
       {"base outside the slot", patched([](ImageSpec& s) { s.imageBase = 0x40000000; }), "is not usable"},
+      {"relocation-free at 0x500000", patched([](ImageSpec& s) { s.imageBase = 0x500000; }), "is not usable"},
+      {"relocation-free at 0x400000", patched([](ImageSpec& s) { s.imageBase = 0x400000; }), "is not usable"},
+      {"relocation-free at 0x1000000", patched([](ImageSpec& s) { s.imageBase = 0x1000000; }), "is not usable"},
+      {"relocation-free at 0x3FC000, ending past 4 MiB", patched([](ImageSpec& s) { s.imageBase = 0x3FC000; }),
+       "is not usable"},
+      {"relocation-free at 0x11000", patched([](ImageSpec& s) { s.imageBase = 0x11000; }), "is not usable"},
+      {"relocation-free at 0x18000", patched([](ImageSpec& s) { s.imageBase = 0x18000; }), "is not usable"},
+      {"entry in .data", patched([](ImageSpec& s) { s.entryRva = 0x3000; }), "not inside an executable section"},
+      {"entry in .idata", patched([](ImageSpec& s) { s.entryRva = 0x2010; }), "not inside an executable section"},
+      {"entry in the headers", patched([](ImageSpec& s) { s.entryRva = 0x100; }), "not inside an executable section"},
+      {"unknown ordinal", byOrdinal(99), "import ordinal 99 from COREDLL.dll is not provided"},
+      {"ordinal next to _wfopen's", byOrdinal(1146), "import ordinal 1146 from COREDLL.dll is not provided"},
       {"unknown import",
        [] {
          return Coredll({"fwrite", "CreateFileW"});
@@ -418,6 +559,26 @@ TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
        },
        "not terminated within readable memory"},
       {"find data into nothing", calling("FindFirstFileW", kText, 8), "find data at 0x00000008"},
+      {"find data not aligned", calling("FindFirstFileW", kText, kBuffer + 2), "0x00013402 is not aligned to 4"},
+      {"free bytes not aligned", calling("GetDiskFreeSpaceExW", kText, kBuffer + 6), "result 1 at 0x00013406 is not"},
+      {"total bytes not aligned", calling("GetDiskFreeSpaceExW", kText, 0), "result 2 at 0x00000001 is not aligned"},
+      {"misaligned halfword read", accessing(kBuffer + 1, 0xE1D100B0), "misaligned halfword read of 0x00013401"},
+      {"misaligned halfword write", accessing(kBuffer + 3, 0xE1C100B0), "misaligned halfword write of 0x00013403"},
+      {"misaligned word read", accessing(kBuffer + 2, 0xE5910000), "misaligned word read of 0x00013402"},
+      {"misaligned word write", accessing(kBuffer + 1, 0xE5810000), "misaligned word write of 0x00013401"},
+      {"misaligned load multiple", accessing(kBuffer + 2, 0xE8910003), "misaligned word read of 0x00013402"},
+      {"misaligned push", program({0xE24DD002, 0xE52D4004}), "misaligned word write"},  // sub sp, #2; push {r4}
+      {"misaligned doubleword read", accessing(kBuffer + 4, 0xE1C120D0), "misaligned doubleword read of 0x00013404",
+       v5te},
+      {"misaligned doubleword write", accessing(kBuffer + 12, 0xE1C120F0), "misaligned doubleword write of 0x0001340C",
+       v5te},
+      {"CLZ on ARMv4T", program({0xE16F0F11}), "CLZ: ARMv5TE, undefined on this ARMv4T handheld"},
+      {"BLX register on ARMv4T", program({0xE12FFF3E}), "BLX: ARMv5TE, undefined"},
+      {"BLX immediate on ARMv4T", program({0xFA000000}), "BLX: ARMv5TE, undefined"},
+      {"LDRD on ARMv4T", accessing(kBuffer, 0xE1C120D0), "LDRD: ARMv5TE, undefined"},
+      {"STRD on ARMv4T", accessing(kBuffer, 0xE1C120F0), "STRD: ARMv5TE, undefined"},
+      {"PLD on ARMv4T", accessing(kBuffer, 0xF5D1F000), "PLD: ARMv5TE, undefined"},
+      {"QADD on ARMv4T", program({0xE1010050}), "QADD/QSUB/QDADD/QDSUB: ARMv5TE, undefined"},
       {"FILE* never handed out", calling("fclose", 0x1234, 0), "FILE* 0x00001234 was not handed out"},
       {"search handle never handed out", calling("FindClose", 0x2E000010, 0), "search handle 0x2E000010"},
       {"file left open", calling("_wfopen", kPath, kMode), "left open at exit: FILE \\open.bin (mode wb)"},
@@ -427,13 +588,13 @@ TEST_F(CeRunner, RefusalsAndFaultsNameWhatHappened) {
       {"write into the code", program({0xE58F0000}), "not allowed in the image"},                  // str r0, [pc]
       {"undefined instruction", program({0xE7F000F0}), "undefined instruction"},
       {"ARMv7 instruction on the ARMv5 handheld", program({0xE300002A, 0xE12FFF1E}),  // movw r0, #42; bx lr
-       "undefined instruction 0xE300002A"},
+       "undefined instruction 0xE300002A", v5te},
       {"never ends", program({0xEAFFFFFE}), "did not end within 200000 instructions"},  // b .
   };
   ce::RunLimits limits;
   limits.instructions = 200000;
   for (const Case& c : cases) {
-    const ce::RunOutcome outcome = Run(c.image(), u"", limits);
+    const ce::RunOutcome outcome = Run(c.image(), u"", limits, c.cpu);
     EXPECT_TRUE(outcome.faulted) << c.what << " ran to exit code " << outcome.exitCode;
     EXPECT_NE(outcome.message.find(c.message), std::string::npos) << c.what << ": " << outcome.message;
   }

@@ -15,15 +15,25 @@ namespace {
 
 using namespace ce_test;
 
-// Runs talv-ce-run with `arguments` (no shell) and returns its exit status, or -1.
-int RunCommand(const std::vector<std::string>& arguments) {
+// Runs talv-ce-run with `arguments` (no shell) and returns its exit status, or -1; its standard output and
+// error go to *output when given.
+int RunCommand(const std::vector<std::string>& arguments, std::string* output = nullptr) {
   std::vector<char*> argv{const_cast<char*>(TALV_CE_RUN)};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  int pipeEnds[2] = {-1, -1};
+  if (output != nullptr && pipe(pipeEnds) != 0) return -1;
   const pid_t child = fork();
   if (child == 0) {
+    if (output != nullptr) dup2(pipeEnds[1], 1), dup2(pipeEnds[1], 2), close(pipeEnds[0]);
     execv(TALV_CE_RUN, argv.data());
     _exit(127);
+  }
+  if (output != nullptr) {
+    close(pipeEnds[1]);
+    char buffer[512];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) output->append(buffer, got);
+    close(pipeEnds[0]);
   }
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -96,29 +106,46 @@ TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
   }
 }
 
-// --check: what a release may embed as its device agent. A handheld's COREDLL has far more functions than the
-// stand-in provides, so only the library is judged, not the names.
+// --check: what a release may embed as its device agent: what a handheld loads and the emulated handheld can
+// run, imported by name or by COREDLL ordinal, and the core its code needs.
 TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
   ScratchFolder folder;
   const struct {
     const char* label;
     void (*change)(ImageSpec*);
     int status;
+    const char* said;  // a part of what the command prints
   } cases[] = {
-      {"the stand-in's functions", [](ImageSpec*) {}, 0},
-      {"another COREDLL function",
+      {"the stand-in's functions", [](ImageSpec*) {}, 0, "runs on ARMv4T and ARMv5TE handhelds"},
+      {"by ordinal",
+       [](ImageSpec* s) {
+         s->imports = {{"COREDLL.dll", "fclose", 1118}, {"COREDLL.dll", "_wfopen", 1145}};
+       },
+       0, "COREDLL.dll only"},
+      {"CLZ in its code",
+       [](ImageSpec* s) {
+         s->code.insert(s->code.begin(), {0x11, 0x0F, 0x6F, 0xE1});
+       },
+       0, "needs an ARMv5TE handheld (CLZ at 0x00011000)"},
+      {"a COREDLL function the emulated handheld lacks",
        [](ImageSpec* s) {
          s->imports.push_back({"COREDLL.dll", "MessageBoxW"});
        },
-       0},
+       125, "import MessageBoxW from COREDLL.dll is not provided"},
+      {"an ordinal the emulated handheld lacks",
+       [](ImageSpec* s) {
+         s->imports.push_back({"COREDLL.dll", "", 1146});
+       },
+       125, "import ordinal 1146 from COREDLL.dll is not provided"},
       {"another library",
        [](ImageSpec* s) {
          s->imports.push_back({"AYGSHELL.dll", "SHFullScreen"});
        },
-       125},
-      {"ARMv7 (0x1C4)", [](ImageSpec* s) { s->machine = 0x01C4; }, 125},
-      {"a console program", [](ImageSpec* s) { s->subsystem = 3; }, 125},
-      {"Windows CE 6.0 wanted", [](ImageSpec* s) { s->subsystemMajor = 6, s->subsystemMinor = 0; }, 125},
+       125, "SHFullScreen from AYGSHELL.dll"},
+      {"relocation-free at 0x500000", [](ImageSpec* s) { s->imageBase = 0x500000; }, 125, "is not usable"},
+      {"ARMv7 (0x1C4)", [](ImageSpec* s) { s->machine = 0x01C4; }, 125, "ARMNT"},
+      {"a console program", [](ImageSpec* s) { s->subsystem = 3; }, 125, "subsystem 3"},
+      {"Windows CE 6.0 wanted", [](ImageSpec* s) { s->subsystemMajor = 6, s->subsystemMinor = 0; }, 125, "6.0"},
   };
   for (const auto& c : cases) {
     ImageSpec spec;
@@ -129,9 +156,42 @@ TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
     c.change(&spec);
     const std::string image = folder.path() + "/agent.exe";
     folder.WriteHostFile(image, BuildImage(spec));
-    EXPECT_EQ(RunCommand({"--check", image}), c.status) << c.label;
+    std::string said;
+    EXPECT_EQ(RunCommand({"--check", image}, &said), c.status) << c.label << ": " << said;
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.label << ": " << said;
   }
   EXPECT_EQ(RunCommand({"--check", folder.path() + "/missing.exe"}), 125);
+}
+
+// The core: device.ini's cpu=, or --cpu instead.
+TEST(TalvCeRun, CoreComesFromTheDeviceOrTheCommand) {
+  ScratchFolder device;
+  ImageSpec spec;
+  Arm a;
+  a.Mov(r1, 1), a.Emit(0xE16F0F11), a.ReturnLr();  // clz r0, r1: 31 on ARMv5TE
+  spec.code = a.Finish();
+  const std::string image = device.path() + "/clz.exe";
+  device.WriteHostFile(image, BuildImage(spec));
+  const struct {
+    const char* ini;
+    std::vector<std::string> options;
+    int status;
+  } cases[] = {
+      {"[device]\n", {}, 125},
+      {"[device]\ncpu=armv4t\n", {}, 125},
+      {"[device]\ncpu=ARMv5TE\n", {}, 31},
+      {"[device]\ncpu=armv5te\n", {"--cpu", "armv4t"}, 125},
+      {"[device]\n", {"--cpu", "armv5te"}, 31},
+      {"[device]\ncpu=arm9\n", {"--cpu", "armv5te"}, 125},
+      {"[device]\n", {"--cpu", "armv6"}, 125},
+  };
+  for (const auto& c : cases) {
+    device.WriteIni(c.ini);
+    std::vector<std::string> arguments = c.options;
+    arguments.push_back(device.path()), arguments.push_back(image);
+    std::string said;
+    EXPECT_EQ(RunCommand(arguments, &said), c.status) << c.ini << said;
+  }
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ std::vector<uint8_t> BuildImage(const ImageSpec& spec) {
   Put16(file, pe + 22, spec.characteristics);
   const std::size_t opt = pe + 24;
   Put16(file, opt, 0x10B);
-  Put32(file, opt + 16, 0x1000);  // entry: the start of .text
+  Put32(file, opt + 16, spec.entryRva);
   Put32(file, opt + 28, spec.imageBase);
   Put32(file, opt + 32, 0x1000);
   Put32(file, opt + 36, 0x1000);
@@ -96,6 +96,11 @@ std::vector<uint8_t> BuildImage(const ImageSpec& spec) {
   uint32_t names = kNames;
   for (std::size_t i = 0; i < spec.imports.size(); ++i) {
     const std::string& function = spec.imports[i].function;
+    if (spec.imports[i].ordinal != 0) {
+      Put32(file, kIat + 4 * slots[i], 0x80000000u | spec.imports[i].ordinal);
+      Put32(file, kLookup + 4 * slots[i], 0x80000000u | spec.imports[i].ordinal);
+      continue;
+    }
     std::memcpy(&file[names + 2], function.c_str(), function.size() + 1);
     Put32(file, kIat + 4 * slots[i], names);
     Put32(file, kLookup + 4 * slots[i], names);

@@ -15,6 +15,7 @@ constexpr uint32_t kData = kBase + 0x3000;  // .data, read + write, the last pag
 
 struct Import {
   std::string dll, function;
+  uint16_t ordinal = 0;  // not 0: imported by this ordinal, `function` only names it for the test
 };
 
 struct ImageSpec {
@@ -23,6 +24,7 @@ struct ImageSpec {
   uint16_t subsystem = 9;
   uint16_t subsystemMajor = 4, subsystemMinor = 20;
   uint32_t imageBase = kBase;
+  uint32_t entryRva = 0x1000;  // the start of .text
   uint32_t clrDirectory = 0;
   uint32_t dataVirtualSize = 0x1000;  // a test may make it overflow SizeOfImage
   bool lookupTables = true;           // false: OriginalFirstThunk 0
