@@ -250,7 +250,9 @@ CheckOutcome CheckCeProgram(const std::string& imagePath) {
     for (uint32_t at = region.address; region.execute && at + 4 <= region.address + region.size; at += 4) {
       const uint8_t* bytes = &image.memory[at - image.base];
       const uint32_t word = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-      if (const char* name = ArmV5teOnly(word)) {
+      // A literal pool's address of something in the image is no instruction, whatever its bits look like.
+      const bool intoTheImage = word >= image.base && word - image.base < image.memory.size();
+      if (const char* name = intoTheImage ? nullptr : ArmV5teOnly(word)) {
         outcome.needs = emu::ArmCpu::V5TE;
         outcome.needsWhy = std::string(name) + " at " + Hex(at);
         return outcome;

@@ -127,6 +127,11 @@ TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
          s->code.insert(s->code.begin(), {0x11, 0x0F, 0x6F, 0xE1});
        },
        0, "needs an ARMv5TE handheld (CLZ at 0x00011000)"},
+      {"an address in its literal pool",
+       [](ImageSpec* s) {
+         s->code.insert(s->code.end(), {0xD4, 0x1F, 0x01, 0x00});
+       },
+       0, "runs on ARMv4T"},  // 0x00011FD4 has LDRD's bits
       {"a COREDLL function the emulated handheld lacks",
        [](ImageSpec* s) {
          s->imports.push_back({"COREDLL.dll", "MessageBoxW"});
