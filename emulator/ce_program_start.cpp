@@ -25,68 +25,73 @@ std::wstring FolderOfThisModule() {
   }
 }
 
-// The build machine's path of a Windows path, through Wine's own conversion; empty outside Wine.
-std::wstring UnixPathOf(const std::wstring& windowsPath) {
+// The build machine's path of a Windows path as the file system's own bytes, through Wine's own conversion;
+// empty outside Wine.
+std::string UnixPathOf(const std::wstring& windowsPath) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
-  static const auto toUnix =
-      reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (toUnix == nullptr) return std::wstring();
+  static const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr) return std::string();
   char* unixPath = toUnix(windowsPath.c_str());
-  if (unixPath == nullptr) return std::wstring();
-  std::wstring wide;
-  const int size = MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, nullptr, 0);
-  if (size > 1) {
-    wide.resize(static_cast<std::size_t>(size - 1));
-    MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, &wide[0], size);
-  }
+  if (unixPath == nullptr) return std::string();
+  std::string bytes(unixPath);
   HeapFree(GetProcessHeap(), 0, unixPath);
-  return wide;
+  return bytes;
 }
 
-// One argument as the command-line rules of Windows split it back: quoted, with the backslashes before a quote
-// doubled and the quotes escaped. Wine splits a Linux program's command line by the same rules.
-std::wstring Quoted(const std::wstring& argument) {
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
+// Wine turns a Linux program's command line into its arguments through the Unix code page, which need not be
+// UTF-8 and would mangle a path's or the command line's other characters: every text goes as the hexadecimal
+// digits of its bytes (the runner's --hex), which any code page carries unchanged.
+std::wstring HexOf(const std::string& bytes) {
+  static const wchar_t kDigits[] = L"0123456789ABCDEF";
+  std::wstring hex;
+  for (unsigned char byte : bytes) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0xF];
   }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
+  return hex;
+}
+
+std::string Utf8Of(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+  return bytes;
 }
 
 }  // namespace
 
 DWORD StartCeProgram(const std::wstring& folder, const std::wstring& hostImage, const std::wstring& arguments,
-                     DWORD processId, std::wstring* resultFile) {
+                     const CeRun& run, std::wstring* problem) {
   const std::wstring runner = FolderOfThisModule() + L"\\" + kRunnerName;
-  const std::wstring runs = folder + L"\\runs";
-  const std::wstring result = runs + L"\\" + std::to_wstring(processId) + L".result";
-  if (GetFileAttributesW(runner.c_str()) == INVALID_FILE_ATTRIBUTES) return ERROR_NOT_SUPPORTED;
-  if (!CreateDirectoryW(runs.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
-  DeleteFileW(result.c_str());
-  const std::wstring unixFolder = UnixPathOf(folder), unixImage = UnixPathOf(hostImage), unixResult = UnixPathOf(result);
-  if (unixFolder.empty() || unixImage.empty() || unixResult.empty()) return ERROR_NOT_SUPPORTED;
-
-  std::wstring commandLine = Quoted(runner) + L" --result " + Quoted(unixResult) + L" " + Quoted(unixFolder) + L" " +
-                             Quoted(unixImage) + L" " + Quoted(L"--command-line=" + arguments);
+  if (GetFileAttributesW(runner.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    *problem = L"the ARM runner is missing: " + runner;
+    return ERROR_NOT_SUPPORTED;
+  }
+  const std::string unixFolder = UnixPathOf(folder), unixImage = UnixPathOf(hostImage),
+                    unixResult = UnixPathOf(run.result), unixClaim = UnixPathOf(run.claim);
+  if (unixFolder.empty() || unixImage.empty() || unixResult.empty() || unixClaim.empty()) {
+    *problem = L"the ARM runner needs Wine to start it: no Unix path for " + folder;
+    return ERROR_NOT_SUPPORTED;
+  }
+  std::wstring commandLine = L"\"" + runner + L"\" --hex --result " + HexOf(unixResult) + L" --claim " +
+                             HexOf(unixClaim) + L" " + HexOf(unixFolder) + L" " + HexOf(unixImage) +
+                             L" --command-line=" + HexOf(Utf8Of(arguments));
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(L'\0');
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
   if (!CreateProcessW(runner.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started))
-    return GetLastError();
+                      &started)) {
+    const DWORD error = GetLastError();
+    *problem = L"the ARM runner cannot be started: error " + std::to_wstring(error) + L", " + runner;
+    return error;
+  }
   base::UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-  *resultFile = result;
   return 0;
 }
 

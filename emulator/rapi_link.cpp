@@ -1,5 +1,7 @@
 #include "rapi_link.h"
 
+#include "portable_text.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -59,8 +61,13 @@ bool Link::Remove(HANDLE handle) { return objects_.erase(reinterpret_cast<uintpt
 void Link::SettlePrograms() {
   if (runningPrograms_.empty()) return;
   usedBytes_.clear();
-  auto ended = [](const std::wstring& resultFile) {
-    return GetFileAttributesW(resultFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+  auto ended = [this](const CeRun& run) {
+    std::string outcome;
+    if (!SettleCeRun(run, &outcome)) return false;
+    std::wstring text;
+    if (!DecodeUtf8Strict(outcome, &text)) text = L"(not UTF-8)";
+    Trace("!", L"run " + std::to_wstring(run.processId) + L" ended: " + text);
+    return true;
   };
   runningPrograms_.erase(std::remove_if(runningPrograms_.begin(), runningPrograms_.end(), ended),
                          runningPrograms_.end());
@@ -165,6 +172,8 @@ HRESULT Link::Init(RAPIINIT* init) {
   const std::wstring folder = ResolveDeviceFolder();
   DeviceConfig config;
   if (folder.empty() || !LoadDeviceConfig(folder, &config)) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+
+  SweepAbandonedCeRuns(folder);
 
   UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   UniqueKernelHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));

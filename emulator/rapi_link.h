@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ce_runs.h"
 #include "emulated_device.h"
 #include "rapi.h"
 #include "unique_handle_win.h"
@@ -68,9 +69,9 @@ class Link {
   void Release(int area, uint64_t bytes);
   // After a program ran: it may have written anything, so the next figure is measured again.
   void ForgetFreeSpace() { usedBytes_.clear(); }
-  // A program that runs on its own (the ARM CPU emulator) writes at any moment until its result file appears:
-  // until then every figure is measured anew, and once more when it has ended.
-  void ProgramStarted(const std::wstring& resultFile) { runningPrograms_.push_back(resultFile); }
+  // A program that runs on its own (the ARM CPU emulator) writes at any moment until its run is over: until then
+  // every figure is measured anew, and once more when it has ended.
+  void ProgramStarted(const CeRun& run) { runningPrograms_.push_back(run); }
 
   // The link's pace: a call that began at startUs and moved bytes over the link returns only once the emulated
   // link would have carried it (call_latency_us, link_bytes_per_second). The emulator's own work counts as
@@ -104,11 +105,11 @@ class Link {
   DeviceConfig config_;
   uint64_t bytesWritten_ = 0;
   std::map<uintptr_t, OpenObject> objects_;
-  uintptr_t nextHandle_ = 0x10000;     // handles are never reused, so a stale one is always refused
-  std::map<int, uint64_t> usedBytes_;  // per area, once measured
-  std::vector<std::wstring> runningPrograms_;  // result files not written yet
-  uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
-  uint64_t oversleptUs_ = 0;           // time the link is behind its pace: late wake-ups, slow host files
+  uintptr_t nextHandle_ = 0x10000;      // handles are never reused, so a stale one is always refused
+  std::map<int, uint64_t> usedBytes_;   // per area, once measured
+  std::vector<CeRun> runningPrograms_;  // not over yet
+  uint64_t linkBusyUntilUs_ = 0;        // when the emulated link is done with the calls so far
+  uint64_t oversleptUs_ = 0;            // time the link is behind its pace: late wake-ups, slow host files
   UniqueKernelHandle event_, cancel_, answerThread_;
 };
 

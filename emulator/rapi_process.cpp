@@ -73,6 +73,14 @@ WORD HostProcessor() {
   return HostMachine() == emu::kMachineAmd64 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
 }
 
+// Where this process's handheld process ids begin: apart from another process's, which a device folder may
+// share (a run's id names its record there).
+DWORD FirstProcessId() {
+  LARGE_INTEGER now = {};
+  QueryPerformanceCounter(&now);
+  return ((GetCurrentProcessId() << 16) ^ static_cast<DWORD>(now.QuadPart)) & 0x7FFFFFF8u;
+}
+
 // This process's environment with RAPI_EMULATOR_DEVICE naming the device folder.
 std::vector<wchar_t> EnvironmentFor(const std::wstring& folder) {
   std::vector<wchar_t> block;
@@ -150,23 +158,35 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   // Every start asked of an image that is there is recorded, also one the loader then refuses. A handheld that
   // runs no programs (run_programs=0) records them and loads none.
   const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
-  if (link.Config().runPrograms && (kind == emu::ImageKind::OtherProcessor ||
-      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
-      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
+  if (link.Config().runPrograms &&
+      (kind == emu::ImageKind::OtherProcessor ||
+       (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+       (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
     SetCeError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
   }
 
-  static DWORD s_nextId = 0x1000;
-  DWORD processId = s_nextId += 4, threadId = s_nextId += 4;
+  static DWORD s_nextId = FirstProcessId();
+  DWORD processId = s_nextId += 8, threadId = processId + 4;
   if (kind == emu::ImageKind::ArmProgram && link.Config().runPrograms) {
-    std::wstring resultFile;
-    const DWORD startError = emu::StartCeProgram(link.Folder(), hostImage, arguments, processId, &resultFile);
+    // The run's id is its process id, unique in the device folder whichever processes share it.
+    emu::CeRun run;
+    DWORD startError = emu::ClaimCeRun(link.Folder(), processId, &run);
+    std::wstring problem = L"the record of runs cannot be kept in " + link.Folder() + L"\\runs";
+    if (startError == 0) {
+      startError = emu::StartCeProgram(link.Folder(), hostImage, arguments, run, &problem);
+      if (startError != 0) emu::AbandonCeRun(run);
+    }
     if (startError != 0) {
+      link.Trace("!", problem);
+      OutputDebugStringW((L"RAPI emulator: " + problem + L"\n").c_str());
       SetCeError(startError);
       return FALSE;
     }
-    link.ProgramStarted(resultFile);
+    processId = run.processId;
+    threadId = processId + 4;
+    s_nextId = processId;
+    link.ProgramStarted(run);
   } else if (kind == emu::ImageKind::HostProgram && link.Config().runPrograms) {
     if (!StartHostProgram(link.Folder(), hostImage, arguments, &processId, &threadId)) {
       SetCeError(GetLastError());

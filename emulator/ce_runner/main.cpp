@@ -1,4 +1,5 @@
-// talv-ce-run [--result FILE] [--cpu armv4t|armv5te] DEVICE_FOLDER IMAGE [--command-line=TEXT]
+// talv-ce-run [--hex] [--result FILE] [--claim FILE] [--cpu armv4t|armv5te] DEVICE_FOLDER IMAGE
+//             [--command-line=TEXT]
 // talv-ce-run --check IMAGE
 //
 // Runs an ARM Windows CE program on the emulated handheld in DEVICE_FOLDER and exits with its exit code (the
@@ -6,8 +7,13 @@
 // the arguments are wrong. With --result, FILE also receives one line, "exit N" (N the full 32-bit exit code
 // in decimal) or "fault: <message>", written whole (temporary file, then rename): the emulator under Wine
 // starts this program without a handle to wait on, and learns from that file how the run ended. --cpu names the
-// core instead of device.ini's cpu=. --check only says whether IMAGE is an ARM Windows CE program the handheld
-// loads and the emulated handheld runs, and which core it needs (exit 0), or why not (exit 125).
+// core instead of device.ini's cpu=. --claim names the run's record in the device folder: the runner locks it
+// for as long as it runs, so the emulator sees a runner that went without a result. With --hex every file name
+// and the command line are given as the hexadecimal digits of their bytes, as the emulator gives them: Wine
+// hands a Linux program its arguments through a code page that need not be UTF-8. --check only says whether IMAGE is an
+// ARM Windows CE program the handheld loads and the emulated handheld runs, and which core it needs (exit 0), or why
+// not (exit 125).
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,7 +27,8 @@ namespace {
 
 constexpr int kFaultExit = 125;
 constexpr char kUsage[] =
-    "usage: talv-ce-run [--result FILE] [--cpu armv4t|armv5te] DEVICE_FOLDER IMAGE [--command-line=TEXT]\n"
+    "usage: talv-ce-run [--hex] [--result FILE] [--claim FILE] [--cpu armv4t|armv5te] DEVICE_FOLDER IMAGE\n"
+    "                   [--command-line=TEXT]\n"
     "       talv-ce-run --check IMAGE\n";
 constexpr char kCommandLineOption[] = "--command-line=";
 
@@ -40,6 +47,36 @@ bool WriteResult(const std::string& path, std::string line) {
     return false;
   }
   return true;
+}
+
+bool FromHex(const std::string& hex, std::string* bytes) {
+  if (hex.size() % 2 != 0) return false;
+  bytes->clear();
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    int value = 0;
+    for (int d = 0; d < 2; ++d) {
+      const char c = hex[i + d];
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (digit < 0) return false;
+      value = value * 16 + digit;
+    }
+    bytes->push_back(static_cast<char>(value));
+  }
+  return true;
+}
+
+// Locks the run's record for the rest of this process and writes the process id into it: the lock goes with
+// the process, however it ends.
+bool HoldClaim(const std::string& path) {
+  if (path.empty()) return true;
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct flock whole = {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  if (fcntl(fd, F_SETLKW, &whole) != 0) return false;
+  const std::string pid = std::to_string(getpid()) + "\n";
+  return ftruncate(fd, 0) == 0 && write(fd, pid.data(), pid.size()) == static_cast<ssize_t>(pid.size());
 }
 
 int Finish(const std::string& resultPath, const std::string& line, int exitCode) {
@@ -72,14 +109,21 @@ int main(int argc, char** argv) {
       std::printf("%s: an ARM Windows CE program (COREDLL.dll only); runs on ARMv4T and ARMv5TE handhelds\n", argv[2]);
     return 0;
   }
-  std::string resultPath, folder, image;
+  bool hex = false;
+  for (int i = 1; i < argc; ++i) hex = hex || std::string(argv[i]) == "--hex";
+  std::string resultPath, claimPath, folder, image;
   std::string commandLine;
   std::optional<emu::ArmCpu> cpu;
   int positional = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--result" && i + 1 < argc) {
+    if (argument == "--hex") {
+      continue;
+    } else if (argument == "--result" && i + 1 < argc) {
       resultPath = argv[++i];
+      if (hex && !FromHex(std::string(resultPath), &resultPath)) return Refuse("", "--result is not hexadecimal");
+    } else if (argument == "--claim" && i + 1 < argc) {
+      claimPath = argv[++i];
     } else if (argument == "--cpu" && i + 1 < argc) {
       const std::string name = argv[++i];
       emu::ArmCpu chosen;
@@ -99,6 +143,10 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return Refuse(resultPath, "DEVICE_FOLDER and IMAGE are needed");
   }
+  for (std::string* text : {&claimPath, &folder, &image, &commandLine}) {
+    if (hex && !FromHex(std::string(*text), text)) return Refuse(resultPath, "an argument is not hexadecimal");
+  }
+  if (!HoldClaim(claimPath)) return Refuse(resultPath, "cannot lock the run's record " + claimPath);
   std::wstring units;
   if (!emu::DecodeUtf8Strict(commandLine, &units)) return Refuse(resultPath, "the command line is not UTF-8");
   const ce::RunOutcome outcome =

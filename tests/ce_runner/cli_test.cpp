@@ -58,6 +58,12 @@ std::vector<uint8_t> EchoProgram() {
   return BuildImage(spec);
 }
 
+std::string Hex(const std::string& bytes) {
+  std::string hex;
+  for (unsigned char byte : bytes) hex += "0123456789ABCDEF"[byte >> 4], hex += "0123456789ABCDEF"[byte & 0xF];
+  return hex;
+}
+
 TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
   ScratchFolder device;
   device.WriteIni("[volume:ROMDisk]\nsize=1000\n");
@@ -66,7 +72,7 @@ TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
   std::vector<uint8_t> wrongMachine = EchoProgram();
   wrongMachine[0x84] = 0x4C, wrongMachine[0x85] = 0x01;
   device.WriteHostFile(x86, wrongMachine);
-  const std::string result = device.path() + "/result.txt";
+  const std::string result = device.path() + "/result.txt", claim = device.path() + "/run.claim";
   struct Case {
     std::vector<std::string> arguments;
     int status;
@@ -79,6 +85,15 @@ TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
        "exit 300\n",
        " -talvspec  \xC3\xA9 "},
       {{device.path(), echo, "--result", result}, 44, "exit 300\n", ""},
+      {{"--hex", "--result", Hex(result), "--claim", Hex(claim), Hex(device.path()), Hex(echo),
+        "--command-line=" + Hex(" -talvspec  \xC3\xA9 ")},
+       44,
+       "exit 300\n",
+       " -talvspec  \xC3\xA9 "},
+      {{"--result", Hex(result), "--hex", Hex(device.path()), Hex(echo) + "Z"},
+       125,
+       "fault: an argument is not hex",
+       ""},
       {{"--result", result, device.path(), x86}, 125, "fault: refused: machine x86 (0x014C)", ""},
       {{"--result", result, device.path() + "/none", echo}, 125, "fault: no device.ini", ""},
       {{"--result", result, device.path()}, 125, "fault: DEVICE_FOLDER and IMAGE are needed", ""},
@@ -104,6 +119,9 @@ TEST(TalvCeRun, ExitStatusAndResultFileTellHowTheRunEnded) {
       EXPECT_EQ(received, c.commandLine) << "the command line arrives exactly, blanks included";
     }
   }
+  std::ifstream claimed(claim, std::ios::binary);
+  const std::string pid((std::istreambuf_iterator<char>(claimed)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(pid.size() > 1 && pid.back() == '\n') << "the runner marks the claim it locks: " << pid;
 }
 
 // --check: what a release may embed as its device agent: what a handheld loads and the emulated handheld can
