@@ -128,8 +128,8 @@ TEST_F(AgentOnEmulator, SwitchWritesNothingWhereTheEntryCannotGo) {
 // The handheld's loader runs the agent only on an ARM handheld, and only an image it can load.
 TEST_F(AgentOnEmulator, OnlyAnArmHandheldRunsTheAgent) {
   const std::string ini = kDeviceIni;
-  const std::string onX86 = ini.substr(0, ini.find("processor=5")) + "processor=0" +
-                            ini.substr(ini.find("processor=5") + 11);
+  const std::string onX86 =
+      ini.substr(0, ini.find("processor=5")) + "processor=0" + ini.substr(ini.find("processor=5") + 11);
   EXPECT_EQ(device.Run(AgentPath(), L""), "exit 0");
   device.WriteIni(onX86);
   DeleteFileW(device.Host(kReport).c_str());
@@ -141,7 +141,8 @@ TEST_F(AgentOnEmulator, OnlyAnArmHandheldRunsTheAgent) {
   ScratchDevice build;
   std::string image = agent_test::ReadHostFile(AgentPath());
   ASSERT_GT(image.size(), 0x200u);
-  const std::size_t machine = static_cast<unsigned char>(image[0x3C]) + 256u * static_cast<unsigned char>(image[0x3D]) + 4;
+  const std::size_t machine =
+      static_cast<unsigned char>(image[0x3C]) + 256u * static_cast<unsigned char>(image[0x3D]) + 4;
   image[machine] = static_cast<char>(0xC4);
   const std::wstring armnt = build.folder() + L"\\armnt.exe";
   agent_test::WriteHostFile(armnt, image);
@@ -160,16 +161,94 @@ TEST_F(AgentOnEmulator, FreeSpaceCountsWhatTheAgentWrote) {
   ASSERT_EQ(WaitForSingleObject(init.heRapiInit, 5000), WAIT_OBJECT_0);
   STORE_INFORMATION before = {}, after = {};
   PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CeCreateProcess(kAgentDevicePath, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                              &process));
+  ASSERT_TRUE(
+      CeCreateProcess(kAgentDevicePath, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
   ASSERT_TRUE(CeGetStoreInformation(&before));  // most likely while the agent still runs
   const std::wstring result = device.folder() + L"\\runs\\" + std::to_wstring(process.dwProcessId) + L".result";
   for (int i = 0; i < 1000 && GetFileAttributesW(result.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
   ASSERT_TRUE(CeGetStoreInformation(&after));
   CeRapiUninit();
-  const DWORD outsideVolumes = 12 /* readme.txt */ + 4 * 528 /* the report */ +
-                               static_cast<DWORD>(device.ReadFile(kAgentDevicePath).size());
+  const DWORD outsideVolumes =
+      12 /* readme.txt */ + 4 * 528 /* the report */ + static_cast<DWORD>(device.ReadFile(kAgentDevicePath).size());
   EXPECT_EQ(after.dwFreeSize, 33554432u - outsideVolumes) << "taken during the run: " << before.dwFreeSize;
+  EXPECT_EQ(GetFileAttributesW(result.c_str()), INVALID_FILE_ATTRIBUTES) << "the result is removed once taken";
+  WIN32_FIND_DATAW data;
+  const HANDLE left = FindFirstFileW((device.folder() + L"\\runs\\*.r*").c_str(), &data);
+  EXPECT_EQ(left, INVALID_HANDLE_VALUE) << "runs\\ keeps nothing of a settled run: " << Narrow(data.cFileName);
+  if (left != INVALID_HANDLE_VALUE) FindClose(left);
+}
+
+// Starts the agent through the RAPI.dll at `rapiPath` on the handheld in `folder`; how the start and the run
+// ended: "exit N", "fault: ...", or "start refused, error N".
+std::string RunThrough(const std::wstring& rapiPath, const std::wstring& folder) {
+  HMODULE rapi = LoadLibraryW(rapiPath.c_str());
+  if (rapi == nullptr) return "no RAPI.dll";
+  auto proc = [rapi](const char* name) { return reinterpret_cast<void*>(GetProcAddress(rapi, name)); };
+  const auto initEx = reinterpret_cast<decltype(&CeRapiInitEx)>(proc("CeRapiInitEx"));
+  const auto uninit = reinterpret_cast<decltype(&CeRapiUninit)>(proc("CeRapiUninit"));
+  const auto createProcess = reinterpret_cast<decltype(&CeCreateProcess)>(proc("CeCreateProcess"));
+  const auto lastError = reinterpret_cast<decltype(&CeGetLastError)>(proc("CeGetLastError"));
+  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", folder.c_str());
+  RAPIINIT init = {sizeof init, nullptr, 0};
+  std::string outcome = "no link";
+  PROCESS_INFORMATION process = {};
+  if (initEx(&init) == S_OK && WaitForSingleObject(init.heRapiInit, 5000) == WAIT_OBJECT_0) {
+    if (!createProcess(kAgentDevicePath, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process)) {
+      outcome = "start refused, error " + std::to_string(lastError());
+    } else {
+      const std::wstring result = folder + L"\\runs\\" + std::to_wstring(process.dwProcessId) + L".result";
+      outcome = "no result within 10 s";
+      for (int i = 0; i < 1000 && outcome.rfind("no result", 0) == 0; ++i, Sleep(10)) {
+        const std::string line = agent_test::ReadHostFile(result);
+        if (line != "<missing>") outcome = line.substr(0, line.find('\n'));
+      }
+    }
+    uninit();
+  }
+  SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", nullptr);
+  FreeLibrary(rapi);
+  return outcome;
+}
+
+std::wstring ThisRapiDll() {
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(GetModuleHandleW(L"RAPI.dll"), path, MAX_PATH);
+  return path;
+}
+
+// The runner is found beside RAPI.dll and given every path as the bytes of its name, whatever characters the
+// device folder's name holds. Without the runner the start fails with an error, and the trace says why.
+TEST_F(AgentOnEmulator, RunnerIsFoundAndGivenThePathsAsTheyAre) {
+  const struct {
+    const wchar_t* folder;  // below the scratch device's folder
+    bool withoutRunner;
+    const char* outcome;
+  } cases[] = {
+      {L"\\palmare \u00e8 \u4e2d", false, "exit 0"},
+      {L"\\plain", true, "start refused, error 50"},
+  };
+  for (const auto& c : cases) {
+    const std::wstring folder = device.folder() + c.folder;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::string ini = kDeviceIni;
+    ini.insert(ini.find('\n') + 1, "trace=1\r\n");
+    agent_test::WriteHostFile(folder + L"\\device.ini", ini);
+    CreateDirectoryW((folder + L"\\root").c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\root\\Windows").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(AgentPath().c_str(), (folder + L"\\root" + kAgentDevicePath).c_str(), FALSE));
+    std::wstring rapi = ThisRapiDll();
+    if (c.withoutRunner) {
+      rapi = folder + L"\\RAPI_copy.dll";
+      ASSERT_TRUE(CopyFileW(ThisRapiDll().c_str(), rapi.c_str(), FALSE));
+    }
+    EXPECT_EQ(RunThrough(rapi, folder), c.outcome) << Narrow(c.folder);
+    const std::string trace = agent_test::ReadHostFile(folder + L"\\trace.log");
+    if (c.withoutRunner) {
+      EXPECT_NE(trace.find("the ARM runner is missing"), std::string::npos) << trace;
+    } else {
+      EXPECT_EQ(agent_test::ReadHostFile(folder + L"\\root" + kReport).size(), 4u * 528u) << Narrow(c.folder);
+    }
+  }
 }
 
 }  // namespace

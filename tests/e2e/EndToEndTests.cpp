@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "WizardMessages.h"
 #include "agent_expectations.h"
+#include "ce_runs.h"
 #include "resource.h"
 
 using namespace ui_test;
@@ -122,7 +123,8 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
     // The agent writes the entry on the handheld on its own time; "Fine" deletes it from there afterwards.
     ASSERT_TRUE(WaitUntil([&] { return FileExists(DeviceHostPath(deviceFolder, c.launcherEntry)); }, 30000));
   }
-  ASSERT_TRUE(WaitUntil([] { return !e2e_test::ProcessRunning(L"TalveniaGDFS.exe"); }, 30000));
+  // The agent's runs are over when the emulated handheld's record of runs says so.
+  ASSERT_TRUE(WaitUntil([&] { return !emu::CeRunsInProgress(deviceFolder); }, 30000));
   ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));  // "Fine"
   ASSERT_TRUE(installer.WaitForExit(30000));
 

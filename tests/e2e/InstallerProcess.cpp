@@ -1,7 +1,6 @@
 #include "InstallerProcess.h"
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 #include <vector>
 #include "PageProbe.h"
 #include "resource.h"
@@ -162,18 +161,6 @@ bool InstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
   if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
   if (exitCode != nullptr) ::GetExitCodeProcess(m_process.hProcess, exitCode);
   return true;
-}
-
-bool ProcessRunning(const wchar_t* imageName) {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  bool running = false;
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !running; more = ::Process32NextW(snapshot, &entry))
-    running = _wcsicmp(entry.szExeFile, imageName) == 0;
-  ::CloseHandle(snapshot);
-  return running;
 }
 
 }  // namespace e2e_test

@@ -45,7 +45,4 @@ class InstallerProcess {
   HWND m_frame = nullptr;
 };
 
-// True while a process of that image name runs (the device agent, started on the emulated handheld).
-bool ProcessRunning(const wchar_t* imageName);
-
 }  // namespace e2e_test

@@ -1,8 +1,10 @@
 // Programs started on the handheld, and the handheld's facts: special folders, main store, processor.
 #include <string>
 
+#include "ce_runs.h"
 #include "emulated_device.h"
 #include "emulator_fixture.h"
+#include "unique_handle_win.h"
 
 namespace emu_test {
 namespace {
@@ -71,8 +73,8 @@ TEST_F(EmulatorPrograms, RunsAProgramOnlyOnTheProcessorItWasBuiltFor) {
     ASSERT_TRUE(CeCreateDirectory(L"\\Windows", nullptr));
     ASSERT_TRUE(WriteHostFile(Root(L"\\Windows\\Marker.exe"), *c.image));
     PROCESS_INFORMATION process = {};
-    const BOOL started = CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0,
-                                         nullptr, nullptr, nullptr, &process);
+    const BOOL started = CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0, nullptr,
+                                         nullptr, nullptr, &process);
     EXPECT_EQ(started != FALSE, c.started) << CeGetLastError();
     std::string log;
     ReadHostFile(device_.Path() + L"\\processes.log", &log);
@@ -134,6 +136,53 @@ TEST_F(EmulatorPrograms, ReadsTheProcessorAndMissingKeysFromTheIni) {
   EXPECT_EQ(config.storeSize, 32u << 20);
   EXPECT_FALSE(config.hasFailAfter);
   EXPECT_FALSE(HostExists(device_.Path() + L"\\root\\a"));
+}
+
+// The record of ARM runs in runs\: each state a run can be found in, as the runner leaves it, and what the
+// process that started the run and anyone watching the folder make of it.
+TEST(EmulatorRuns, AreSettledByTheirResultOrByTheirRunnersEnd) {
+  const struct {
+    const char* what;
+    const char* claim;   // null: none
+    bool locked;         // a runner holds the claim
+    const char* result;  // null: none
+    bool settled;
+    const char* outcome;
+  } cases[] = {
+      {"ended with its result", "77\n", false, "exit 0\n", true, "exit 0"},
+      {"faulted, runner still going away", "77\n", true, "fault: stack overrun\n", true, "fault: stack overrun"},
+      {"runner running", "77\n", true, nullptr, false, ""},
+      {"runner not yet started", "", false, nullptr, false, ""},
+      {"runner gone without a result", "77\n", false, nullptr, true, "fault: the ARM runner ended without a result"},
+      {"record removed behind its back", nullptr, false, nullptr, true, "fault: the ARM runner ended without"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    emu::CeRun run;
+    ASSERT_EQ(emu::ClaimCeRun(folder.Path(), 0x40, &run), 0u);
+    EXPECT_EQ(run.processId, 0x40u);
+    const bool claimWritten = c.claim == nullptr ? DeleteFileW(run.claim.c_str()) : WriteHostFile(run.claim, c.claim);
+    ASSERT_TRUE(claimWritten && (c.result == nullptr || WriteHostFile(run.result, c.result)));
+    base::UniqueKernelHandle holder(CreateFileW(run.claim.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    OVERLAPPED whole = {};
+    ASSERT_TRUE(!c.locked || LockFileEx(holder.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
+    emu::CeRun second;
+    ASSERT_EQ(emu::ClaimCeRun(folder.Path(), 0x40, &second), 0u);
+    if (c.claim != nullptr) {
+      EXPECT_NE(second.processId, run.processId) << "another process sharing the folder gets an id of its own";
+    }
+    emu::AbandonCeRun(second);
+    EXPECT_EQ(emu::CeRunsInProgress(folder.Path()), !c.settled);
+    std::string outcome;
+    EXPECT_EQ(emu::SettleCeRun(run, &outcome), c.settled);
+    EXPECT_EQ(outcome.compare(0, strlen(c.outcome), c.outcome), 0) << outcome;
+    if (c.locked) UnlockFileEx(holder.Get(), 0, MAXDWORD, MAXDWORD, &whole);
+    holder.Reset();
+    EXPECT_EQ(HostExists(run.claim) || HostExists(run.result), !c.settled) << "a settled run leaves nothing";
+  }
 }
 
 // With RAPI_EMULATOR_DEVICE unset the emulator makes its own handheld beside the DLL. A copy of the DLL in a
