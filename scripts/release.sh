@@ -100,8 +100,8 @@ cmake --preset tools >/dev/null
 cmake --build "$tools" -j "$jobs" --target talvpkg talv-ce-run >/dev/null
 talvpkg() { "$tools/bin/talvpkg" "$@"; }
 if [ -n "$agent" ]; then
-  "$tools/emulator/talv-ce-run" --check "$agent" >/dev/null ||
-    fail "refused: $agent is not an ARM Windows CE program linked against COREDLL.dll alone (see above)"
+  "$tools/emulator/talv-ce-run" --check "$agent" ||
+    fail "refused: $agent is not an ARM Windows CE program a handheld loads and the emulated handheld runs (see above)"
 fi
 
 # The name must make the folder its vendor means; the folder is named as the ready page will show it (a launcher

@@ -1,6 +1,7 @@
 @ The import table of TalveniaGDFS.exe: the only DLL is COREDLL.dll, and these are all the functions the agent
-@ calls (coredll.h declares the slots for C++). Imported by name; each hint is the function's COREDLL ordinal,
-@ which a loader may try first. The lookup table (OriginalFirstThunk) is separate from the address table
+@ calls (coredll.h declares the slots for C++). Imported by name. A hint is an index into the DLL's export name
+@ table, which a loader may try before it searches the names; the numbers given here are the functions' COREDLL
+@ ordinals instead, so a loader finds another name at that index and looks the name up. The lookup table (OriginalFirstThunk) is separate from the address table
 @ (FirstThunk): the Windows CE loader binds nothing when the lookup table is missing. The loader overwrites
 @ each address-table slot with the function's address, so the table lies in the writable .data section.
 #include "image.h"

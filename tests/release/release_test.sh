@@ -48,6 +48,27 @@ expect_refused "over 259" --product talvenia --name Talvenia2016_full --dist "$w
 printf 'MZ but no program' > "$work/agent.exe"
 expect_refused "not an ARM Windows CE program" --product talvenia --name T2016 --agent "$work/agent.exe" \
   --dist "$work/refused" "$work/talvenia"
+# A vendor's agent built with the platform's own toolchain imports COREDLL by ordinal: the project's agent so
+# changed is taken (the release then stops at the missing program, after the agent's check).
+cmake --build "$root/build/release-tools" --target talv_device_agent_wince > /dev/null
+python3 - "$root/build/release-tools/device_agent/wince/TalveniaGDFS.exe" "$work/ordinals.exe" <<'PY'
+import struct, sys
+image = bytearray(open(sys.argv[1], "rb").read())
+ordinals = {b"FindFirstFileW": 167, b"FindClose": 180, b"FindNextFileW": 181, b"GetDiskFreeSpaceExW": 184,
+            b"fclose": 1118, b"fwrite": 1121, b"fputws": 1144, b"_wfopen": 1145}
+u32 = lambda at: struct.unpack_from("<I", image, at)[0]
+pe = u32(0x3C)
+imports = u32(pe + 24 + 96 + 8)  # every RVA is its file offset in this image
+lookup, slots = u32(imports), u32(imports + 16)
+for i in range(len(ordinals)):
+    name = bytes(image[u32(lookup + 4 * i) + 2:]).split(b"\0")[0]
+    for table in (lookup, slots):
+        struct.pack_into("<I", image, table + 4 * i, 0x80000000 | ordinals[name])
+open(sys.argv[2], "wb").write(image)
+PY
+expect_refused "PRG.Fendro.exe is missing" --product fendro --name Fendro_base --agent "$work/ordinals.exe" \
+  --dist "$work/refused" "$work/talvenia"
+grep -q "ordinals.exe: an ARM Windows CE program" "$work/out.log" || fail "the agent imported by ordinal was refused"
 [ -z "$(ls -A "$work/refused")" ] || fail "a refused release left $(ls "$work/refused")"
 
 # The same release twice: the same bytes, everywhere.
