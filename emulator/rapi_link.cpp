@@ -211,6 +211,7 @@ HRESULT Link::Uninit() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!initialised_) return E_FAIL;
+    SettlePrograms();  // what has ended leaves no record behind; what still runs is settled by a later link
     ++generation_;
     initialised_ = false;
     answered_ = false;

@@ -77,7 +77,6 @@ struct Session {
   uc_engine* engine = nullptr;
   GuestMemory* memory = nullptr;
   CoredllStandIn* standIn = nullptr;
-  emu::ArmCpu cpu = emu::ArmCpu::V4T;
   bool returned = false;
   std::string fault;
   // The instruction that runs (unicorn's PC is only exact at the end of a block) and its data accesses so far.
@@ -314,7 +313,6 @@ RunOutcome RunCeProgram(const std::string& deviceFolder, const std::string& imag
   session.engine = engine.get();
   session.memory = &memory;
   session.standIn = &standIn;
-  session.cpu = core;
   uc_hook stubHook, returnHook, accessHook, interruptHook, instructionHook, dataHook;
   uc_hook_add(engine.get(), &instructionHook, UC_HOOK_CODE, reinterpret_cast<void*>(OnInstruction), &session, 1, 0);
   uc_hook_add(engine.get(), &dataHook, UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE, reinterpret_cast<void*>(OnDataAccess),

@@ -127,6 +127,10 @@ TEST_P(EndToEndTest, InstallsOntoTheHandheldAndRunsTheFinalStep) {
   ASSERT_TRUE(WaitUntil([&] { return !emu::CeRunsInProgress(deviceFolder); }, 30000));
   ASSERT_TRUE(Click(installer.FrameControl(IDC_NEXT)));  // "Fine"
   ASSERT_TRUE(installer.WaitForExit(30000));
+  WIN32_FIND_DATAW run;
+  const HANDLE left = ::FindFirstFileW((deviceFolder + L"\\runs\\*.r*").c_str(), &run);
+  EXPECT_EQ(left, INVALID_HANDLE_VALUE) << "the handheld's record keeps a run that is over";
+  if (left != INVALID_HANDLE_VALUE) ::FindClose(left);
 
   // Everything the handheld held before, plus the product's folders and files and the launcher entry.
   const std::string folder = c.installFolder;
