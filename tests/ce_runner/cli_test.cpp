@@ -137,7 +137,8 @@ TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
       {"the stand-in's functions", [](ImageSpec*) {}, 0, "runs on ARMv4T and ARMv5TE handhelds"},
       {"by ordinal",
        [](ImageSpec* s) {
-         s->imports = {{"COREDLL.dll", "fclose", 1118}, {"COREDLL.dll", "_wfopen", 1145}};
+         for (uint16_t ordinal : {167, 180, 181, 184, 1118, 1121, 1144, 1145})
+           s->imports.push_back({"COREDLL.dll", "", ordinal});
        },
        0, "COREDLL.dll only"},
       {"CLZ in its code",
@@ -199,15 +200,10 @@ TEST(TalvCeRun, CoreComesFromTheDeviceOrTheCommand) {
     const char* ini;
     std::vector<std::string> options;
     int status;
-  } cases[] = {
-      {"[device]\n", {}, 125},
-      {"[device]\ncpu=armv4t\n", {}, 125},
-      {"[device]\ncpu=ARMv5TE\n", {}, 31},
-      {"[device]\ncpu=armv5te\n", {"--cpu", "armv4t"}, 125},
-      {"[device]\n", {"--cpu", "armv5te"}, 31},
-      {"[device]\ncpu=arm9\n", {"--cpu", "armv5te"}, 125},
-      {"[device]\n", {"--cpu", "armv6"}, 125},
-  };
+  } cases[] = {{"[device]\n", {}, 125},
+               {"[device]\ncpu=ARMv5TE\n", {}, 31},
+               {"[device]\ncpu=armv5te\n", {"--cpu", "armv4t"}, 125},
+               {"[device]\ncpu=arm9\n", {"--cpu", "armv5te"}, 125}};
   for (const auto& c : cases) {
     device.WriteIni(c.ini);
     std::vector<std::string> arguments = c.options;
