@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (const ce::ImageImport& import : image.imports) {
     if (import.slotAddress < begin || import.slotAddress + 4ull > end) std::abort();
+    if (import.function.empty() == (import.ordinal == 0)) std::abort();  // by name or by ordinal, never both
   }
   return 0;
 }
