@@ -128,6 +128,12 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   emu::PacedCall pace(link);
   link.Trace("CeCreateProcess", emu::TraceText(lpApplicationName) + L" " + emu::TraceText(lpCommandLine));
   if (!link.Usable()) return FALSE;
+  // A handheld takes only the image and the command line; every other argument must be empty.
+  if (lpProcessAttributes != nullptr || lpThreadAttributes != nullptr || bInheritHandles || dwCreationFlags != 0 ||
+      lpEnvironment != nullptr || lpCurrentDirectory != nullptr || lpStartupInfo != nullptr) {
+    SetCeError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   std::wstring hostImage;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpApplicationName, &hostImage);
   if (pathError != 0) {
@@ -150,9 +156,10 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   // Every start asked of an image that is there is recorded, also one the loader then refuses. A handheld that
   // runs no programs (run_programs=0) records them and loads none.
   const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
-  if (link.Config().runPrograms && (kind == emu::ImageKind::OtherProcessor ||
-      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
-      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
+  if (link.Config().runPrograms &&
+      (kind == emu::ImageKind::OtherProcessor ||
+       (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+       (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
     SetCeError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
   }
@@ -181,6 +188,5 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
     lpProcessInformation->dwProcessId = processId;
     lpProcessInformation->dwThreadId = threadId;
   }
-  SetCeError(0);
   return TRUE;
 }
