@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device_path_win.h"
+#include "rapi_library.h"
 #include "storage_survey.h"
 #include "storage_survey_destination.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr WORD kProcessorArm = 5;  // PROCESSOR_ARCHITECTURE_ARM
 constexpr uint32_t kTransferChunk = 4096;
-// What a write reports when the device took fewer bytes than it was given and named no error.
+// What a write reports when the device took fewer bytes than it was given, with success.
 constexpr uint32_t kShortWriteError = ERROR_WRITE_FAULT;
 
 // Reads until count bytes have come or the file ends; the number of bytes read.
@@ -28,12 +29,23 @@ DWORD ReadUpTo(HANDLE file, unsigned char* buffer, DWORD count) {
 
 }  // namespace
 
-void CloseDeviceLink() { CeRapiUninit(); }
+uint32_t FailedCallError() {
+  if (FAILED(CeRapiGetError())) return kLinkLostError;
+  const DWORD deviceError = CeGetLastError();
+  return deviceError != 0 ? deviceError : kUnnamedDeviceError;
+}
+
+bool FailedWith(uint32_t deviceError) { return SUCCEEDED(CeRapiGetError()) && CeGetLastError() == deviceError; }
+
+void CloseDeviceLink() {
+  if (RapiLibraryPresent()) CeRapiUninit();
+}
 
 bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)(), BOOL (*preTranslate)(MSG*),
                     std::optional<int>* quitCode) {
+  if (!RapiLibraryPresent()) return false;
   RAPIINIT init = {};
-  init.cbSize = 12;  // the record's size in the 32-bit RAPI.dll, which every RAPI.dll accepts
+  init.cbSize = sizeof init;  // the record of this build's architecture: RAPI.dll refuses any other size
   init.heRapiInit = nullptr;
   init.hrRapiInit = 0;
   if (FAILED(CeRapiInitEx(&init))) return false;
@@ -46,7 +58,7 @@ bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)(), BO
 
 UniqueDeviceHandle OpenDeviceFileForReading(const std::string& devicePath) {
   wchar_t path[kDevicePathUnits];
-  if (!DevicePathToWide(devicePath.c_str(), path)) return UniqueDeviceHandle();
+  if (!RapiLibraryPresent() || !DevicePathToWide(devicePath.c_str(), path)) return UniqueDeviceHandle();
   return UniqueDeviceHandle(
       CeCreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
@@ -73,11 +85,12 @@ bool DeviceFileHolds(const std::string& devicePath, const void* bytes, std::size
 }
 
 uint32_t CopyFileToDevice(FILE* source, uint32_t byteCount, const std::string& devicePath) {
+  if (!RapiLibraryPresent()) return kLinkLostError;
   wchar_t path[kDevicePathUnits];
   if (!DevicePathToWide(devicePath.c_str(), path)) return ERROR_FILENAME_EXCED_RANGE;  // 260+ characters
   UniqueDeviceHandle file(
       CeCreateFile(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return CeGetLastError();
+  if (!file.IsValid()) return FailedCallError();
   if (source == nullptr) return 0;
   unsigned char buffer[kTransferChunk];
   uint32_t copied = 0;
@@ -89,25 +102,23 @@ uint32_t CopyFileToDevice(FILE* source, uint32_t byteCount, const std::string& d
     DWORD written = 0;
     // A short write is a failed write: the device file would silently miss bytes. The error is taken before
     // the close, which would overwrite it.
-    if (!CeWriteFile(file.Get(), buffer, static_cast<DWORD>(n), &written, nullptr) || written != n) {
-      const uint32_t deviceError = CeGetLastError();
-      return deviceError != 0 ? deviceError : kShortWriteError;
-    }
+    if (!CeWriteFile(file.Get(), buffer, static_cast<DWORD>(n), &written, nullptr)) return FailedCallError();
+    if (written != n) return kShortWriteError;
   }
 }
 
 void DeleteDeviceFile(const std::string& devicePath) {
   wchar_t path[kDevicePathUnits];
-  if (DevicePathToWide(devicePath.c_str(), path)) CeDeleteFile(path);
+  if (RapiLibraryPresent() && DevicePathToWide(devicePath.c_str(), path)) CeDeleteFile(path);
 }
 
 bool DeleteDeviceProgram(const std::string& devicePath, DWORD waitMs) {
   constexpr DWORD kPauseMs = 50;
   wchar_t path[kDevicePathUnits];
-  if (!DevicePathToWide(devicePath.c_str(), path)) return false;
+  if (!RapiLibraryPresent() || !DevicePathToWide(devicePath.c_str(), path)) return false;
   for (DWORD waited = 0;; waited += kPauseMs) {
     if (CeDeleteFile(path)) return true;
-    const DWORD error = CeGetLastError();
+    const DWORD error = FailedCallError();
     if (error == ERROR_FILE_NOT_FOUND) return true;
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
     if (!inUse || waited >= waitMs) return false;
@@ -117,13 +128,13 @@ bool DeleteDeviceProgram(const std::string& devicePath, DWORD waitMs) {
 
 bool CreateDeviceFolder(const std::string& folder) {
   wchar_t path[kDevicePathUnits];
-  if (!DevicePathToWide(folder.c_str(), path)) return false;
-  return CeCreateDirectory(path, nullptr) || CeGetLastError() == ERROR_ALREADY_EXISTS;
+  if (!RapiLibraryPresent() || !DevicePathToWide(folder.c_str(), path)) return false;
+  return CeCreateDirectory(path, nullptr) || FailedWith(ERROR_ALREADY_EXISTS);
 }
 
 CreateFolderResult CreateDeviceFolderLevels(const std::string& folder) {
   const std::vector<std::string> levels = FolderLevels(folder);
-  if (levels.empty()) return CreateFolderResult::Failed;
+  if (levels.empty() || !RapiLibraryPresent()) return CreateFolderResult::Failed;
   for (std::size_t i = 0; i < levels.size(); ++i) {
     wchar_t path[kDevicePathUnits];
     // A level too long for the device fails on its own; the error of an earlier level must not speak for it.
@@ -131,13 +142,14 @@ CreateFolderResult CreateDeviceFolderLevels(const std::string& folder) {
     const bool created = CeCreateDirectory(path, nullptr) != FALSE;
     if (i + 1 < levels.size()) continue;  // levels above the last may well exist already
     if (created) return CreateFolderResult::Created;
-    return CeGetLastError() == ERROR_ALREADY_EXISTS ? CreateFolderResult::AlreadyExists : CreateFolderResult::Failed;
+    return FailedWith(ERROR_ALREADY_EXISTS) ? CreateFolderResult::AlreadyExists : CreateFolderResult::Failed;
   }
   return CreateFolderResult::Failed;
 }
 
 bool RunWriteTest(const std::string& rootFolder) {
   static const char kProbe[4] = {'1', '2', '3', '4'};
+  if (!RapiLibraryPresent()) return false;
   for (int index = 0; index < kWriteTestNameCount; ++index) {
     wchar_t path[kDevicePathUnits];
     if (!DevicePathToWide((rootFolder + WriteTestFileName(index)).c_str(), path)) return false;
@@ -145,7 +157,7 @@ bool RunWriteTest(const std::string& rootFolder) {
     UniqueDeviceHandle file(
         CeCreateFile(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
-      const DWORD error = CeGetLastError();
+      const DWORD error = FailedCallError();
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
       return false;
     }
@@ -160,7 +172,7 @@ bool RunWriteTest(const std::string& rootFolder) {
 
 bool StartDeviceProgram(const std::string& devicePath, const wchar_t* commandLine) {
   wchar_t path[kDevicePathUnits];
-  if (!DevicePathToWide(devicePath.c_str(), path)) return false;
+  if (!RapiLibraryPresent() || !DevicePathToWide(devicePath.c_str(), path)) return false;
   PROCESS_INFORMATION started = {};
   if (!CeCreateProcess(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &started))
     return false;
@@ -170,6 +182,7 @@ bool StartDeviceProgram(const std::string& devicePath, const wchar_t* commandLin
 }
 
 bool DeviceProcessorIsArm() {
+  if (!RapiLibraryPresent()) return false;
   SYSTEM_INFO info = {};
   CeGetSystemInfo(&info);
   return info.wProcessorArchitecture == kProcessorArm;
@@ -177,13 +190,14 @@ bool DeviceProcessorIsArm() {
 
 bool MainStoreFreeHundredths(int32_t* hundredths) {
   STORE_INFORMATION store = {};
-  if (!CeGetStoreInformation(&store)) return false;
+  if (!RapiLibraryPresent() || !CeGetStoreInformation(&store)) return false;
   *hundredths = HundredthsOfMegabyteFromBytes(store.dwFreeSize);
   return true;
 }
 
 bool DeviceSpecialFolder(int csidl, std::string* out) {
   out->clear();
+  if (!RapiLibraryPresent()) return false;
   wchar_t buffer[kDevicePathUnits] = {};
   const DWORD length = CeGetSpecialFolderPath(csidl, static_cast<DWORD>(kDevicePathUnits), buffer);
   if (length == 0) return false;

@@ -1,6 +1,8 @@
 // Every call the installer makes to the handheld, over the process's one RAPI link. Paths are narrow device
 // paths; each call converts them (ISO 8859-1) into the 260-unit buffer RAPI takes. Failures are values: a copy
-// returns the device's error, the others say whether they succeeded.
+// returns the device's error, the others say whether they succeeded. A link that failed is never read as the
+// handheld's answer: after a lost link CeGetLastError still holds what the handheld said before, often 0 or
+// an earlier "already exists". Without RAPI.dll every call fails and nothing is called.
 #pragma once
 
 #include <windows.h>
@@ -26,11 +28,23 @@ struct DeviceHandleTraits {
 using UniqueDeviceHandle = base::UniqueHandle<DeviceHandleTraits>;
 
 // --- The link ------------------------------------------------------------------------------------------------
+// What a failed copy reports when the link itself failed (ERROR_DEVICE_NOT_CONNECTED).
+constexpr uint32_t kLinkLostError = ERROR_DEVICE_NOT_CONNECTED;
+// What it reports when the handheld refused without naming a reason (ERROR_GEN_FAILURE).
+constexpr uint32_t kUnnamedDeviceError = ERROR_GEN_FAILURE;
+
+// Why the RAPI call this thread has just seen fail failed: kLinkLostError when the link failed, else the
+// handheld's own error, never 0.
+uint32_t FailedCallError();
+// Whether the RAPI call this thread has just seen fail failed on the handheld with exactly deviceError (and
+// not on the link, which leaves an older error standing).
+bool FailedWith(uint32_t deviceError);
+
 // Ends whatever link an earlier call left open.
 void CloseDeviceLink();
 // Starts a link and waits up to timeoutMs for the handheld's answer, dispatching messages meanwhile (see
 // WaitForRapiAnswer, which also says what preTranslate and quitCode are for). True when the handheld answered;
-// otherwise no link stays open.
+// otherwise no link stays open. False at once when RAPI.dll is not there.
 bool OpenDeviceLink(DWORD timeoutMs, TickCountFn tickCount, void (*onWake)(), BOOL (*preTranslate)(MSG*) = nullptr,
                     std::optional<int>* quitCode = nullptr);
 
@@ -43,8 +57,8 @@ std::vector<unsigned char> ReadDeviceFile(HANDLE file);
 bool DeviceFileHolds(const std::string& devicePath, const void* bytes, std::size_t size);
 
 // Copies byteCount bytes of source (fewer when it ends first; none for a null source) into a new device file,
-// replacing one of that name, in chunks of 4096 bytes. Returns 0, or the device's error code behind the
-// failure; a partly written file stays on the device. The source stands after the bytes read.
+// replacing one of that name, in chunks of 4096 bytes. Returns 0, or the error behind the failure as
+// FailedCallError gives it; a partly written file stays on the device. The source stands after the bytes read.
 uint32_t CopyFileToDevice(FILE* source, uint32_t byteCount, const std::string& devicePath);
 
 void DeleteDeviceFile(const std::string& devicePath);

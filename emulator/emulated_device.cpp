@@ -216,6 +216,16 @@ bool LoadDeviceConfig(const std::wstring& folder, DeviceConfig* out) {
       config.runPrograms = runPrograms != 0;
       ReadNumber(section, L"link_bytes_per_second", &config.linkBytesPerSecond);
       ReadNumber(section, L"call_latency_us", &config.callLatencyUs);
+      ReadText(section, L"drop_at_path", &config.dropAtPath);
+      int flag = config.hasProgramFiles ? 1 : 0;
+      ReadNumber(section, L"has_program_files", &flag);
+      config.hasProgramFiles = flag != 0;
+      flag = 0;
+      ReadNumber(section, L"drop_clears_error", &flag);
+      config.dropClearsError = flag != 0;
+      flag = 0;
+      ReadNumber(section, L"per_thread", &flag);
+      config.perThread = flag != 0;
     } else {
       AddVolumeSection(section, &config.volumes);
     }

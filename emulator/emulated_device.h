@@ -22,6 +22,7 @@ struct DeviceConfig {
   // Device paths of the special folders.
   std::wstring programFiles = L"\\Programmi", personal = L"\\Documenti", desktop = L"\\Windows\\Desktop",
                startup = L"\\Windows\\Avvio";
+  bool hasProgramFiles = true;  // false: a handheld older than Windows Mobile 2003, without CSIDL_PROGRAM_FILES
   bool hasFailAfter = false;
   uint64_t failAfterBytes = 0;  // the link drops once this many file bytes have been written
   DWORD writeLimit = 0;         // non-zero: a write moves at most this many bytes and reports the shorter count
@@ -31,6 +32,11 @@ struct DeviceConfig {
   // linkBytesPerSecond, as over a USB cable to a real handheld.
   uint64_t linkBytesPerSecond = 0;
   uint64_t callLatencyUs = 0;
+  // The link drops at the first call that would create this device path (a file opened for writing, a
+  // folder); empty: never.
+  std::wstring dropAtPath;
+  bool dropClearsError = false;  // the handheld's last error is 0 when the link drops, as on a fresh link
+  bool perThread = false;        // a thread's calls need a CeRapiInitEx of that thread, as in a per-thread RAPI
   std::vector<Volume> volumes;
 };
 

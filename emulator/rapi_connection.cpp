@@ -9,10 +9,10 @@ namespace {
 
 const std::wstring* SpecialFolder(const emu::DeviceConfig& config, int folder) {
   switch (folder) {
-    case 0x26: return &config.programFiles;  // CSIDL_PROGRAM_FILES
-    case 0x10: return &config.desktop;       // CSIDL_DESKTOPDIRECTORY
-    case 0x07: return &config.startup;       // CSIDL_STARTUP
-    case 0x05: return &config.personal;      // CSIDL_PERSONAL
+    case 0x26: return config.hasProgramFiles ? &config.programFiles : nullptr;  // CSIDL_PROGRAM_FILES
+    case 0x10: return &config.desktop;                                          // CSIDL_DESKTOPDIRECTORY
+    case 0x07: return &config.startup;                                          // CSIDL_STARTUP
+    case 0x05: return &config.personal;                                         // CSIDL_PERSONAL
     default: return nullptr;
   }
 }
@@ -43,6 +43,8 @@ HRESULT WINAPI CeRapiUninit(void) {
 
 DWORD WINAPI CeGetLastError(void) { return emu::CeError(); }
 
+HRESULT WINAPI CeRapiGetError(void) { return emu::RapiError(); }
+
 DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpBuffer) {
   Link& link = Link::Instance();
   auto lock = link.Hold();
@@ -61,7 +63,6 @@ DWORD WINAPI CeGetSpecialFolderPath(int nFolder, DWORD nBufferLength, LPWSTR lpB
   }
   path->copy(lpBuffer, path->size());
   lpBuffer[path->size()] = L'\0';
-  SetCeError(0);
   return static_cast<DWORD>(path->size());
 }
 
@@ -77,7 +78,6 @@ BOOL WINAPI CeGetStoreInformation(LPSTORE_INFORMATION lpsi) {
   }
   lpsi->dwStoreSize = Clamp32(link.Config().storeSize);
   lpsi->dwFreeSize = Clamp32(link.FreeBytes(emu::kMainStore));
-  SetCeError(0);
   return TRUE;
 }
 
@@ -103,7 +103,6 @@ void WINAPI CeGetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
                                   : processor == PROCESSOR_ARCHITECTURE_INTEL ? 586
                                                                               : 0;
   lpSystemInfo->dwAllocationGranularity = 0x10000;
-  SetCeError(0);
 }
 
 }  // extern "C"

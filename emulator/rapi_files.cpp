@@ -1,5 +1,6 @@
 // The file functions of the emulated handheld: device paths mapped into the device folder's root\, volumes
-// with their capacity and write protection, and a link that may drop in the middle of a write.
+// with their capacity and write protection, and a link that may drop in the middle of a write or at a path.
+// As on the handheld, a call that succeeds leaves the last error as it was.
 #include "rapi.h"
 #include "rapi_link.h"
 
@@ -65,6 +66,7 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   OpenObject object;
   object.canRead = (dwDesiredAccess & kReadAccess) != 0;
   object.canWrite = (dwDesiredAccess & kWriteAccess) != 0;
+  if (object.canWrite && link.DropsAt(lpFileName)) return INVALID_HANDLE_VALUE;
   object.area = link.AreaOf(lpFileName);
   if (link.AreaReadOnly(object.area) && WouldModify(object.canWrite, dwCreationDisposition, hostPath))
     return Fail(ERROR_WRITE_PROTECT, INVALID_HANDLE_VALUE);
@@ -96,9 +98,10 @@ HANDLE WINAPI CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSh
   if (truncateHere || sizedBefore) link.Release(object.area, givenBack);
   // The emulator is the only writer through this handle: it keeps position and size itself.
   object.size = truncating ? 0 : static_cast<uint64_t>(size.QuadPart);
-  const bool reportExisted =
-      existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
-  SetCeError(reportExisted ? ERROR_ALREADY_EXISTS : 0);
+  // Only the two dispositions that may find a file there say whether they did; any other success leaves the
+  // last error as it was.
+  if (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
+    SetCeError(existed ? ERROR_ALREADY_EXISTS : 0);
   return link.Add(std::move(object));
 }
 
@@ -119,7 +122,6 @@ BOOL WINAPI CeReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead
   object->position += got;
   pace.Moved(got);
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = got;
-  SetCeError(0);
   return TRUE;
 }
 
@@ -135,10 +137,7 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   if (object == nullptr || !object->file.IsValid()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!object->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  if (nNumberOfBytesToWrite == 0) {
-    SetCeError(0);
-    return TRUE;
-  }
+  if (nNumberOfBytesToWrite == 0) return TRUE;
 
   // write_limit: the handheld takes only part of a long block and says so through the count, not the result.
   pace.Moved(nNumberOfBytesToWrite);  // the whole block crosses the cable, whatever the handheld keeps of it
@@ -151,8 +150,9 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   const uint64_t end = object->position + count;
   const uint64_t growth = end > object->size ? end - object->size : 0;
   if (growth > link.FreeBytes(object->area)) {
-    if (drops) link.Drop();
-    return Fail(drops ? emu::kErrorNoLink : static_cast<DWORD>(ERROR_DISK_FULL), FALSE);
+    if (!drops) return Fail(ERROR_DISK_FULL, FALSE);
+    link.Drop();
+    return FALSE;
   }
   DWORD written = 0;
   const BOOL ok = count == 0 || WriteFile(object->file.Get(), lpBuffer, count, &written, nullptr);
@@ -163,11 +163,10 @@ BOOL WINAPI CeWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWr
   if (object->position > object->size) object->size = object->position;
   if (drops) {
     link.Drop();
-    return Fail(emu::kErrorNoLink, FALSE);
+    return FALSE;
   }
   if (!ok) return Fail(writeError, FALSE);
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = written;
-  SetCeError(0);
   return TRUE;
 }
 
@@ -178,7 +177,6 @@ BOOL WINAPI CeCloseHandle(HANDLE hObject) {
   link.Trace("CeCloseHandle");
   if (!link.Usable()) return FALSE;
   if (!link.Remove(hObject)) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  SetCeError(0);
   return TRUE;
 }
 
@@ -197,7 +195,6 @@ BOOL WINAPI CeDeleteFile(LPCWSTR lpFileName) {
   const bool sized = FileSize(hostPath, &size);
   if (!DeleteFileW(hostPath.c_str())) return Fail(GetLastError(), FALSE);
   if (sized) link.Release(area, size);
-  SetCeError(0);
   return TRUE;
 }
 
@@ -210,12 +207,12 @@ BOOL WINAPI CeCreateDirectory(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecuri
   std::wstring hostPath;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpPathName, &hostPath);
   if (pathError != 0) return Fail(pathError, FALSE);
+  if (link.DropsAt(lpPathName)) return FALSE;
   // An existing name is reported before write protection, so that a caller walking down a protected volume's
   // existing folders sees them as existing.
   if (Exists(hostPath)) return Fail(ERROR_ALREADY_EXISTS, FALSE);
   if (link.AreaReadOnly(link.AreaOf(lpPathName))) return Fail(ERROR_WRITE_PROTECT, FALSE);
   if (!CreateDirectoryW(hostPath.c_str(), nullptr)) return Fail(GetLastError(), FALSE);
-  SetCeError(0);
   return TRUE;
 }
 

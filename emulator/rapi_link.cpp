@@ -9,6 +9,7 @@ namespace emu {
 namespace {
 
 thread_local DWORD t_ceError = 0;
+thread_local HRESULT t_rapiError = S_OK;
 
 // What CeRapiInitEx answers while a link is already set up.
 constexpr HRESULT kAlreadyInitialised = static_cast<HRESULT>(0x80041001);
@@ -17,6 +18,8 @@ constexpr HRESULT kAlreadyInitialised = static_cast<HRESULT>(0x80041001);
 
 void SetCeError(DWORD error) { t_ceError = error; }
 DWORD CeError() { return t_ceError; }
+void SetRapiError(HRESULT result) { t_rapiError = result; }
+HRESULT RapiError() { return t_rapiError; }
 
 struct Link::Answer {
   Link* link;
@@ -33,10 +36,12 @@ Link& Link::Instance() {
   return link;
 }
 
+bool Link::ThreadStarted() const { return !config_.perThread || threads_.count(GetCurrentThreadId()) != 0; }
+
 bool Link::Usable() {
-  if (initialised_ && answered_ && !dropped_) return true;
-  SetCeError(kErrorNoLink);
-  return false;
+  const bool usable = initialised_ && answered_ && !dropped_ && ThreadStarted();
+  SetRapiError(usable ? S_OK : kNoLinkResult);
+  return usable;
 }
 
 int Link::AreaOf(const wchar_t* devicePath) const {
@@ -142,6 +147,15 @@ uint64_t Link::BytesBeforeDrop() const {
 void Link::Drop() {
   dropped_ = true;
   objects_.clear();
+  SetRapiError(kNoLinkResult);
+  if (config_.dropClearsError) SetCeError(0);
+}
+
+bool Link::DropsAt(const wchar_t* devicePath) {
+  if (config_.dropAtPath.empty() || devicePath == nullptr || _wcsicmp(devicePath, config_.dropAtPath.c_str()) != 0)
+    return false;
+  Drop();
+  return true;
 }
 
 DWORD WINAPI Link::AnswerThread(void* context) {
@@ -163,11 +177,28 @@ DWORD WINAPI Link::AnswerThread(void* context) {
   return 0;
 }
 
+HRESULT Link::JoinThread(RAPIINIT* init) {
+  const DWORD thread = GetCurrentThreadId();
+  if (threads_.count(thread) != 0) return kAlreadyInitialised;
+  UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event.IsValid()) return E_OUTOFMEMORY;
+  init->heRapiInit = event.Get();
+  // The handheld is already there for the link: a new thread's start-up is answered at once. One that joins
+  // before the handheld answered, or after the link dropped, never is.
+  if (answered_ && !dropped_) {
+    init->hrRapiInit = S_OK;
+    SetEvent(event.Get());
+  }
+  threads_.emplace(thread, std::move(event));
+  return S_OK;
+}
+
 HRESULT Link::Init(RAPIINIT* init) {
-  if (init == nullptr) return E_INVALIDARG;
+  // The record of the caller's architecture, and no other: a 64-bit caller that hands the 32-bit size would
+  // have the HRESULT written where it does not look.
+  if (init == nullptr || init->cbSize != sizeof(RAPIINIT)) return E_INVALIDARG;
   std::unique_lock<std::mutex> lock(mutex_);
-  if (initialised_) return kAlreadyInitialised;
-  SetCeError(0);
+  if (initialised_) return config_.perThread ? JoinThread(init) : kAlreadyInitialised;
   // The handheld is described afresh at every connection: a test docks or undocks it between two.
   const std::wstring folder = ResolveDeviceFolder();
   DeviceConfig config;
@@ -197,6 +228,8 @@ HRESULT Link::Init(RAPIINIT* init) {
   bytesWritten_ = 0;
   objects_.clear();
   usedBytes_.clear();
+  threads_.clear();
+  if (config.perThread) threads_.emplace(GetCurrentThreadId(), UniqueKernelHandle());
   linkBusyUntilUs_ = 0;
   oversleptUs_ = 0;
   init->heRapiInit = event.Get();
@@ -211,6 +244,11 @@ HRESULT Link::Uninit() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!initialised_) return E_FAIL;
+    if (config_.perThread) {
+      // Each thread ends its own start-up; the link ends with the last one.
+      if (threads_.erase(GetCurrentThreadId()) == 0) return E_FAIL;
+      if (!threads_.empty()) return S_OK;
+    }
     SettlePrograms();  // what has ended leaves no record behind; what still runs is settled by a later link
     ++generation_;
     initialised_ = false;

@@ -20,13 +20,18 @@ namespace emu {
 
 using base::UniqueKernelHandle;
 
-// What a call reports while no link is up: before the handheld answered, after it refused, after the link
-// dropped or without a CeRapiInitEx.
+// What CeRapiGetError reports after a call that found no link: before the handheld answered, after it refused,
+// after the link dropped, without a CeRapiInitEx (of the calling thread, with per_thread=1). Such a call leaves
+// the handheld's last error as it was.
 constexpr DWORD kErrorNoLink = ERROR_DEVICE_NOT_CONNECTED;
+constexpr HRESULT kNoLinkResult = HRESULT_FROM_WIN32(kErrorNoLink);
 
 constexpr int kMainStore = -1;  // the area of a path outside every volume
 
 void SetCeError(DWORD error);
+// The calling thread's CeRapiGetError: S_OK after a call that reached the handheld.
+void SetRapiError(HRESULT result);
+HRESULT RapiError();
 
 // Argument text for Link::Trace: a caller's string (bounded; "(null)" for none) and a number in hexadecimal.
 std::wstring TraceText(const wchar_t* text);
@@ -48,8 +53,9 @@ class Link {
   static Link& Instance();
   std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(mutex_); }
 
-  // With the lock held. Usable: the handheld answered with success and the link has not dropped since; when
-  // false, the call's error is set to kErrorNoLink.
+  // With the lock held. Usable: the handheld answered with success, the link has not dropped since, and (with
+  // per_thread=1) the calling thread has started RAPI itself. When false, the call's RAPI error is
+  // kNoLinkResult; the handheld's last error stays as it was.
   bool Usable();
   const std::wstring& Folder() const { return folder_; }
   const DeviceConfig& Config() const { return config_; }
@@ -81,8 +87,11 @@ class Link {
   // The bytes this write may still move before the link drops (fail_after_bytes); UINT64_MAX without a limit.
   uint64_t BytesBeforeDrop() const;
   void CountWritten(uint64_t bytes) { bytesWritten_ += bytes; }
-  // The link drops: every object closes and every call fails until the next CeRapiInitEx.
+  // The link drops: every object closes and every call fails until the next CeRapiInitEx. The call that met
+  // the drop reports it as a lost link (kNoLinkResult).
   void Drop();
+  // With drop_at_path: drops the link when devicePath is that path (compared without regard to case).
+  bool DropsAt(const wchar_t* devicePath);
 
   // With the lock held: when the device.ini of the latest CeRapiInitEx sets trace=1, appends the function's
   // name and its arguments as one line to trace.log in the device folder.
@@ -94,6 +103,8 @@ class Link {
  private:
   struct Answer;
   void SettlePrograms();
+  HRESULT JoinThread(RAPIINIT* init);
+  bool ThreadStarted() const;
   static DWORD WINAPI AnswerThread(void* context);
 
   std::mutex mutex_;
@@ -111,6 +122,9 @@ class Link {
   uint64_t linkBusyUntilUs_ = 0;        // when the emulated link is done with the calls so far
   uint64_t oversleptUs_ = 0;            // time the link is behind its pace: late wake-ups, slow host files
   UniqueKernelHandle event_, cancel_, answerThread_;
+  // per_thread=1: the threads that started RAPI on this link, each with the event it was handed (the first
+  // thread's is event_, whose entry stays empty).
+  std::map<DWORD, UniqueKernelHandle> threads_;
 };
 
 // Microseconds of a steady clock.

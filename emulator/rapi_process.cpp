@@ -136,6 +136,12 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   emu::PacedCall pace(link);
   link.Trace("CeCreateProcess", emu::TraceText(lpApplicationName) + L" " + emu::TraceText(lpCommandLine));
   if (!link.Usable()) return FALSE;
+  // A handheld takes only the image and the command line; every other argument must be empty.
+  if (lpProcessAttributes != nullptr || lpThreadAttributes != nullptr || bInheritHandles || dwCreationFlags != 0 ||
+      lpEnvironment != nullptr || lpCurrentDirectory != nullptr || lpStartupInfo != nullptr) {
+    SetCeError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   std::wstring hostImage;
   const DWORD pathError = emu::MapDevicePath(link.Folder(), lpApplicationName, &hostImage);
   if (pathError != 0) {
@@ -201,6 +207,5 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
     lpProcessInformation->dwProcessId = processId;
     lpProcessInformation->dwThreadId = threadId;
   }
-  SetCeError(0);
   return TRUE;
 }

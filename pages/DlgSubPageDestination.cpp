@@ -49,7 +49,9 @@ void CDlgSubPageDestination::OnEnterPage() {
 
 void CDlgSubPageDestination::RecordDeviceFolders() {
   // A look-up that fails leaves its field empty; an empty program-files folder keeps the main store out of
-  // the list, since its entry would have no folder to install into.
+  // the list, since its entry would have no folder to install into. A handheld older than Windows Mobile 2003
+  // knows no CSIDL_PROGRAM_FILES at all, so there only the storage volumes are offered: guessing a folder name
+  // would risk a folder that the handheld's own programs do not use.
   m_pState->m_strProgramFilesDir = DeviceFolderWithBackslash(kFolderProgramFiles);
   m_pState->m_strWindowsDir = "\\Windows\\";
   m_pState->m_strHelpDir = "\\Windows\\Help\\";

@@ -3,6 +3,7 @@
 // operation's interfaces, and takes the final step.
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "DlgSubPageInstallation.h"
 #include "DlgWizardInstaller.h"
@@ -10,6 +11,7 @@
 #include "WizardMessages.h"
 #include "device_operations.h"
 #include "install_operation.h"
+#include "rapi_session.h"
 #include "unique_handle.h"
 
 namespace {
@@ -17,6 +19,10 @@ namespace {
 constexpr const char kMissingPackage[] = "Pacchetto di installazione mancante.\nImpossibile installare!";
 constexpr const char kDamagedPackage[] = "Pacchetto di installazione danneggiato.\nImpossibile installare!";
 constexpr size_t kArchiveReadBuffer = 1 << 16;
+// The worker's own start-up of RAPI waits as long as the wizard's connection check.
+constexpr DWORD kWorkerLinkTimeoutMs = 5000;
+
+DWORD TickNow() { return ::GetTickCount(); }
 
 std::atomic<CDlgSubPageInstallation::WorkerWatcher> g_workerWatcher{nullptr};
 
@@ -35,8 +41,9 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
   bool CreateFolder(const std::string& devicePath) override { return talv::CreateDeviceFolder(devicePath); }
   uint32_t CopyFile(FILE* source, uint32_t byteCount, const std::string& devicePath) override {
     uint32_t deviceError = 0;
-    m_wizard.CopyFileToDevice(source, byteCount, devicePath.c_str(), &deviceError);
-    return deviceError;
+    if (m_wizard.CopyFileToDevice(source, byteCount, devicePath.c_str(), &deviceError)) return 0;
+    // The copy's own result decides: a failure that came without a reason is still a failure.
+    return deviceError != 0 ? deviceError : talv::kUnnamedDeviceError;
   }
 
   // 32-bit bounds: 65535 entries need an upper bound of 65536.
@@ -80,6 +87,9 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   // checked out: a damaged package is refused before anything reaches the handheld.
   const std::optional<int> inflated = wizard->GetInflateResult();
 
+  // Every device call of the installation runs on this thread, inside a start-up of RAPI of its own; it ends
+  // before the report, so the frame's next connection check finds none of this thread's left.
+  std::optional<talv::ThreadRapiSession> session(std::in_place, kWorkerLinkTimeoutMs, TickNow);
   int result = InstallFailed;
   base::UniqueFile archive(inflated.has_value() ? _wfopen(archivePath.c_str(), L"rb") : nullptr);
   if (!archive.IsValid()) {
@@ -97,6 +107,7 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
     archive.Reset();
     if (result == InstallCompleted) page->StartInstalledProduct(installFolder);
   }
+  session.reset();
   // Last action before the report: from here on a confirmed "Interrompi" finds nothing to stop.
   page->m_bRunning = false;
   return result;

@@ -209,7 +209,92 @@ void SlowCopyOf(FaultTest& t, int count) {
   t.PlacePackage(NumberedEntries(count));
 }
 
+// The link to the handheld is lost where devicePath would be created, and the handheld's last error is 0 then,
+// as on a fresh link: only CeRapiGetError tells the loss.
+void LinkLostAt(FaultTest& t, const std::string& devicePath) {
+  t.handheld.dropAtPath = devicePath;
+  t.handheld.dropClearsError = true;
+}
+
+// The connection step's verdict once its check has run.
+std::string ConnectionVerdict(FaultTest& t) {
+  const auto checked = [&] { return IsEnabledWindow(t.installer.PageControl(IDC_REFRESH_CONNECTION)); };
+  EXPECT_TRUE(WaitUntil(checked, 30000)) << "the check did not end";
+  return TextOf(t.installer.PageControl(IDC_CONNECTION_RESULT));
+}
+
+constexpr char kLinkLost[] = "Connessione con il palmare interrotta";
+
 const FaultRow kRows[] = {
+    {"LinkLostAtACopyIsToldAsSuch",
+     [](FaultTest& t) {
+       // Empty files after the lost one: a loss read as the handheld's 0 would "copy" every one of them.
+       LinkLostAt(t, std::string(kInstallFolder) + "d0\\e2.dat");
+       t.Prepare();
+       t.PlacePackage({{"e0.dat", "[PRG]d0\\", "e0"},
+                       {"e1.dat", "[PRG]d0\\", "e1"},
+                       {"e2.dat", "[PRG]d0\\", ""},
+                       {"e3.dat", "[PRG]d0\\", ""},
+                       {"e4.dat", "[PRG]d0\\", ""}});
+       t.entriesInstalled = 2;
+       t.StartAndInstall();
+       t.ExpectBox(kLinkLost, "Errore");
+       t.BackAtDestinationThenClose();
+     }},
+    {"LinkLostAtAFolderIsToldAsSuch",
+     [](FaultTest& t) {
+       LinkLostAt(t, std::string(kInstallFolder) + "d0");
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.StartAndInstall();
+       t.ExpectBox(kLinkLost, "Errore");
+       t.BackAtDestinationThenClose();
+     }},
+    {"LinkLostAtTheAgentsDeploymentStopsTheSurvey",
+     [](FaultTest& t) {
+       LinkLostAt(t, "\\Windows\\TalveniaGDFS.exe");
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_NEXT)));
+       t.ExpectBox("Impossibile determinare lo spazio disponibile delle destinazioni", "Installatore");
+       ASSERT_TRUE(t.installer.WaitForStep(kPageDestination));
+       EXPECT_FALSE(FileExists(t.DeviceFile("\\Windows\\TalveniaGDFS.exe"))) << "an agent that never arrived";
+       t.CloseBox();
+     }},
+    {"ConnectsWithTheStartUpRecordOfItsOwnArchitecture",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.Start();
+       t.WalkTo(kPageConnection);
+       EXPECT_EQ(ConnectionVerdict(t).substr(0, 2), "OK") << "RAPI.dll takes only the record of the caller's size";
+       t.CloseBox();
+     }},
+    {"WorkerStartsRapiOnItsOwnThread",
+     [](FaultTest& t) {
+       t.handheld.perThread = true;
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.entriesInstalled = 3;
+       t.StartAndInstall();
+       t.AnnounceAndFinish();
+     }},
+    {"WithoutRapiDllTheWizardStartsAndSaysWhatIsMissing",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       // No synchronisation software: no RAPI.dll on the search path (Wine adds WINEPATH to PATH).
+       t.installer.SetVariable(L"WINEPATH", L"");
+       t.installer.SetVariable(L"PATH", L"C:\\windows\\system32;C:\\windows");
+       t.Start();
+       t.WalkTo(kPageConnection);
+       EXPECT_EQ(ConnectionVerdict(t),
+                 "ERRORE - Mancata comunicazione con il palmare. Assicurarsi che sia collegato correttamente al "
+                 "computer e che sia installato ActiveSync.");
+       t.CloseBox();
+     }},
     {"ChecksumFailureIsNeverInstalled",
      [](FaultTest& t) {
        // 16,374 archive bytes stored at level 0 make a 16,385-byte stream: the last read holds only checksum

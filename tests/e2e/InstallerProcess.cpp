@@ -73,8 +73,10 @@ InstallerProcess::~InstallerProcess() {
 
 bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring& tempFolder,
                              const std::wstring& deviceFolder) {
-  std::wstring environment =
-      EnvironmentWith({{L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}});
+  std::vector<std::pair<std::wstring, std::wstring>> variables = {
+      {L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}};
+  variables.insert(variables.end(), m_variables.begin(), m_variables.end());
+  std::wstring environment = EnvironmentWith(variables);
   std::wstring commandLine = L"\"" + programPath + L"\"";
   const std::wstring folder = programPath.substr(0, programPath.find_last_of(L'\\'));
   STARTUPINFOW startup = {};

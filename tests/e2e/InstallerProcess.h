@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 #include "UiProbe.h"
 #include "WizardMessages.h"
 
@@ -16,6 +18,8 @@ class InstallerProcess {
   InstallerProcess(const InstallerProcess&) = delete;
   InstallerProcess& operator=(const InstallerProcess&) = delete;
 
+  // An environment variable of the next Start, over this process's own (WINEPATH empty: no RAPI.dll found).
+  void SetVariable(const std::wstring& name, const std::wstring& value) { m_variables.emplace_back(name, value); }
   // Starts programPath with TMP/TEMP = tempFolder and the handheld in deviceFolder; waits for the wizard.
   bool Start(const std::wstring& programPath, const std::wstring& tempFolder, const std::wstring& deviceFolder);
   HWND Frame() const { return m_frame; }
@@ -43,6 +47,7 @@ class InstallerProcess {
  private:
   PROCESS_INFORMATION m_process = {};
   HWND m_frame = nullptr;
+  std::vector<std::pair<std::wstring, std::wstring>> m_variables;
 };
 
 }  // namespace e2e_test

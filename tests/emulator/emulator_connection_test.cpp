@@ -13,9 +13,12 @@ std::string IniWith(const std::string& deviceLines) {
 // The calls of the link that must fail without a usable link, each reporting whether it failed.
 void ExpectEveryCallFails(const char* when) {
   SCOPED_TRACE(when);
+  // A call without a link says so through CeRapiGetError and leaves the handheld's last error alone.
+  const DWORD lastError = CeGetLastError();
   EXPECT_EQ(CeCreateFile(L"\\x.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
             INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(CeRapiGetError(), HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(CeGetLastError(), lastError);
   EXPECT_FALSE(CeCreateDirectory(L"\\Folder", nullptr));
   EXPECT_FALSE(CeDeleteFile(L"\\x.txt"));
   STORE_INFORMATION store = {};

@@ -131,7 +131,8 @@ TEST_F(EmulatorFiles, NamesAreCaseInsensitiveAndFilesAreReplaced) {
   EXPECT_EQ(ReadDevice(L"\\DOCUMENTI\\nota.txt"), "first version");
   ASSERT_TRUE(PutFile(L"\\documenti\\NOTA.txt", "second"));
   EXPECT_EQ(ReadDevice(L"\\Documenti\\Nota.TXT"), "second") << "CREATE_ALWAYS replaces, never appends";
-  EXPECT_EQ(CeGetLastError(), 0u);
+  EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS))
+      << "what CREATE_ALWAYS of the existing file said, kept through the successful read";
   HANDLE file = Open(L"\\Documenti\\nota.txt", GENERIC_WRITE, OPEN_ALWAYS);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "OPEN_ALWAYS of an existing file";
@@ -294,7 +295,8 @@ TEST_F(EmulatorFiles, TheLinkDropsAfterTheConfiguredBytes) {
   EXPECT_EQ(written, 0u);
   EXPECT_FALSE(CeCloseHandle(file));
   EXPECT_FALSE(CeCreateDirectory(L"\\After", nullptr));
-  EXPECT_EQ(CeGetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(CeRapiGetError(), HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(CeGetLastError(), 0u) << "what the handheld said last, when it created the file";
   std::string onDisk;
   ASSERT_TRUE(ReadHostFile(Root(L"\\transfer.bin"), &onDisk));
   EXPECT_EQ(onDisk.size(), 5000u) << "the bytes up to the drop arrived";

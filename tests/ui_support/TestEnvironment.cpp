@@ -108,6 +108,9 @@ bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld) 
   if (handheld.trace) ini += "trace=1\r\n";
   ini += "link_bytes_per_second=" + std::to_string(handheld.linkBytesPerSecond) + "\r\n";
   ini += "call_latency_us=" + std::to_string(handheld.callLatencyUs) + "\r\n";
+  if (!handheld.dropAtPath.empty()) ini += "drop_at_path=" + handheld.dropAtPath + "\r\n";
+  if (handheld.dropClearsError) ini += "drop_clears_error=1\r\n";
+  if (handheld.perThread) ini += "per_thread=1\r\n";
   for (const VolumeDescription& v : handheld.volumes) {
     ini += "\r\n[volume:" + v.name + "]\r\n";
     ini += "size=" + std::to_string(v.size) + "\r\n";

@@ -49,6 +49,9 @@ struct DeviceDescription {
   bool trace = false;               // true: trace.log in the folder gets one line per RAPI call
   uint64_t linkBytesPerSecond = 0;  // 0: no limit
   uint64_t callLatencyUs = 0;
+  std::string dropAtPath;        // empty: never; else the link drops where this path would be created
+  bool dropClearsError = false;  // true: the handheld's last error is 0 when the link drops
+  bool perThread = false;        // true: every thread must start RAPI itself
   std::vector<VolumeDescription> volumes = {
       {"ROMDisk", 64ull << 20, false}, {"ROMDisk2", 16ull << 20, false}, {"Storage Card", 1ull << 30, false}};
 };

@@ -3,10 +3,12 @@
 
 usage: check_imports.py PROGRAM LIST
 
-Every function the program imports must be on LIST (the functions that Windows has there, by DLL); the versions
-in its PE header must be no later than that Windows; a DLL whose section is marked "exact" must be imported by
-exactly the names listed; and its manifest must be one that the Windows XP loader accepts. It only reads the
-file, so it checks a 32-bit build without a 32-bit Wine.
+Every function the program imports must be on LIST (the functions that Windows has there, by DLL), whether the
+loader binds it when the program loads or the program binds it on first use (a delay import); the versions in
+its PE header must be no later than that Windows; a DLL whose section is marked "exact" must be imported by
+exactly the names listed; one marked "delay" must be bound on first use only, never by the loader; and its
+manifest must be one that the Windows XP loader accepts. It only reads the file, so it checks a 32-bit build
+without a 32-bit Wine.
 """
 import re
 import struct
@@ -32,11 +34,13 @@ class PeImage:
         self.subsystem_version = struct.unpack_from("<HH", data, optional + 48)
         directories = optional + (96 if pe32 else 112)
         self._thunk = (4, 1 << 31) if pe32 else (8, 1 << 63)
+        self.image_base = self._u32(optional + 28) if pe32 else struct.unpack_from("<Q", data, optional + 24)[0]
         table = optional + struct.unpack_from("<H", data, coff + 16)[0]
         # (virtual address, virtual size, file offset, file size) of each section
         self._sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8) for i in range(section_count)]
         self._sections = [(va, max(vsize, rawsize), raw) for vsize, va, rawsize, raw in self._sections]
         self.import_rva, self.resource_rva = self._u32(directories + 8), self._u32(directories + 16)
+        self.delay_import_rva = self._u32(directories + 13 * 8)
 
     def _u32(self, offset):
         return struct.unpack_from("<I", self.data, offset)[0]
@@ -51,22 +55,69 @@ class PeImage:
         start = self.offset(rva)
         return self.data[start : self.data.index(b"\0", start)].decode("ascii")
 
+    def _valid_rva(self, rva):
+        return any(va <= rva < va + size for va, size, _ in self._sections)
+
+    def _names(self, dll, lookup):
+        """[(dll, function or '#ordinal')] of one lookup table."""
+        found = []
+        size, by_ordinal = self._thunk
+        entry_at = self.offset(lookup)
+        while entry := int.from_bytes(self.data[entry_at : entry_at + size], "little"):
+            function = f"#{entry & 0xFFFF}" if entry & by_ordinal else self._text((entry & 0x7FFFFFFF) + 2)
+            found.append((dll, function))
+            entry_at += size
+        return found
+
     def imports(self):
-        """[(dll, function or '#ordinal')] in the order of the import table."""
+        """[(dll, function or '#ordinal')] in the order of the import table: what the loader binds."""
         found = []
         descriptor = self.offset(self.import_rva) if self.import_rva else None
         while descriptor is not None:
             lookup, _, _, name, bound = struct.unpack_from("<IIIII", self.data, descriptor)
             if name == 0:
                 break
-            size, by_ordinal = self._thunk
-            entry_at = self.offset(lookup or bound)
-            while entry := int.from_bytes(self.data[entry_at : entry_at + size], "little"):
-                function = f"#{entry & 0xFFFF}" if entry & by_ordinal else self._text((entry & 0x7FFFFFFF) + 2)
-                found.append((self._text(name), function))
-                entry_at += size
+            found += self._names(self._text(name), lookup or bound)
             descriptor += 20
         return found
+
+    def _delay_descriptor(self, at):
+        """(dll, name table RVA) of a delay-import descriptor at file offset at, or None when it is none."""
+        if at + 32 > len(self.data):
+            return None
+        attributes, name, module, address_table, name_table, _, _, _ = struct.unpack_from("<8I", self.data, at)
+        if attributes == 0:  # the oldest form holds addresses, not RVAs
+            name, module, address_table, name_table = (
+                (value - self.image_base) & 0xFFFFFFFF for value in (name, module, address_table, name_table)
+            )
+        elif attributes != 1:
+            return None
+        if not all(self._valid_rva(rva) for rva in (name, module, address_table, name_table)):
+            return None
+        try:
+            dll = self._text(name)
+        except (ValueError, UnicodeDecodeError):
+            return None
+        return (dll, name_table) if re.fullmatch(r"[\w.-]+\.dll", dll, re.IGNORECASE) else None
+
+    def delay_imports(self):
+        """[(dll, function)] that the program binds on first use.
+
+        GNU ld leaves the delay-import directory empty for MinGW's delay-import libraries, so without it the
+        descriptors are looked for in the image: 32 bytes, RVAs (attributes 1) of a DLL name, a module handle
+        and two tables, all inside the image."""
+        descriptors = []
+        if self.delay_import_rva:
+            at = self.offset(self.delay_import_rva)
+            while (found := self._delay_descriptor(at)) is not None:
+                descriptors.append(found)
+                at += 32
+        else:
+            for va, size, raw in self._sections:
+                for at in range(raw, raw + size - 31, 4):
+                    if self.data[at : at + 4] == b"\1\0\0\0" and (found := self._delay_descriptor(at)):
+                        descriptors.append(found)
+        return [entry for dll, name_table in descriptors for entry in self._names(dll, name_table)]
 
     def resource(self, kind, ident):
         """The bytes of resource kind/ident in its first language, or None."""
@@ -86,7 +137,7 @@ class PeImage:
 
 
 def read_list(path):
-    """{dll in lower case: (dll, exact, {function: architecture or None})} from LIST."""
+    """{dll in lower case: (dll, exact, delay, {function: architecture or None})} from LIST."""
     dlls, current = {}, None
     for number, line in enumerate(open(path, encoding="utf-8"), 1):
         words = line.split("#", 1)[0].split()
@@ -94,11 +145,15 @@ def read_list(path):
             continue
         if words[0].startswith("["):
             header = " ".join(words).strip("[]").split()
-            current = dlls.setdefault(header[0].lower(), (header[0], header[1:] == ["exact"], {}))
+            if not set(header[1:]) <= {"exact", "delay"}:
+                raise ValueError(f"{path}:{number}: a [DLL] line takes only 'exact' and 'delay'")
+            current = dlls.setdefault(
+                header[0].lower(), (header[0], "exact" in header[1:], "delay" in header[1:], {})
+            )
         elif current is None or len(words) > 2 or words[1:] not in ([], ["x86"], ["x64"]):
             raise ValueError(f"{path}:{number}: expected 'Function [x86|x64]' under a [DLL] line")
         else:
-            current[2][words[0]] = words[1] if len(words) == 2 else None
+            current[3][words[0]] = words[1] if len(words) == 2 else None
     return dlls
 
 
@@ -141,19 +196,22 @@ def problems(image, allowed, list_name):
         if (major, minor) > version:
             oldest_version = ".".join(map(str, version))
             found.append(f"asks for {what} version {major}.{minor} in its PE header; {oldest} is {oldest_version}")
-    imported = image.imports()
-    for dll, function in imported:
-        _, exact, functions = allowed.get(dll.lower(), (dll, False, None))
+    loaded, delayed = image.imports(), image.delay_imports()
+    for (dll, function), on_first_use in [(entry, False) for entry in loaded] + [(entry, True) for entry in delayed]:
+        _, exact, delay, functions = allowed.get(dll.lower(), (dll, False, False, None))
         if functions is None:
             found.append(f"imports {function} from {dll}, a DLL not on {list_name} (what {oldest} has)")
         elif function not in functions or functions[function] not in (None, architecture):
             kept = "the names it is imported by" if exact else f"what {oldest} has"
             found.append(f"imports {function} from {dll}, which is not on {list_name} ({kept})")
-    for dll, exact, functions in allowed.values():
+        elif delay and not on_first_use:
+            found.append(f"imports {function} from {dll} when it loads instead of on first use")
+    for dll, exact, delay, functions in allowed.values():
         if exact:
-            names = {function for name, function in imported if name.lower() == dll.lower()}
+            names = {function for name, function in (delayed if delay else loaded) if name.lower() == dll.lower()}
+            how = " on first use" if delay else ""
             for function in sorted(set(functions) - names):
-                found.append(f"does not import {function} from {dll} by that exact name")
+                found.append(f"does not import {function} from {dll} by that exact name{how}")
     return found + manifest_problems(image.resource(RT_MANIFEST, 1))
 
 
@@ -168,7 +226,8 @@ def main(program, list_path):
     if found:
         return 1
     architecture, oldest, _ = MACHINES[image.machine]
-    print(f"{name} ({architecture}): {len(image.imports())} imports, PE versions and manifest fit {oldest}")
+    counts = f"{len(image.imports())} imports, {len(image.delay_imports())} bound on first use"
+    print(f"{name} ({architecture}): {counts}, PE versions and manifest fit {oldest}")
     return 0
 
 
