@@ -1,6 +1,5 @@
 #include "DlgSubPageInstallation.h"
 
-#include "DlgWizardInstaller.h"
 #include "WizardMessages.h"
 #include "resource.h"
 
@@ -55,9 +54,8 @@ void CDlgSubPageInstallation::StartOrInterruptInstallation() {
   }
   m_edtLog.SetWindowText("");
   m_bInterruptRequested = false;
-  CDlgWizardInstaller* wizard = GetWizard();
-  wizard->SetInstallRunning(true);
-  m_hWizard = wizard->GetSafeHwnd();
+  Host().SetInstallRunning(true);
+  m_hWizard = ::GetParent(m_hWnd);
   m_feed.SetPage(GetSafeHwnd(), WM_INSTALLATION_FEED);
 
   m_bRunning = true;

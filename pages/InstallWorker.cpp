@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "DlgSubPageInstallation.h"
-#include "DlgWizardInstaller.h"
 #include "InstallDeviceErrors.h"
 #include "WizardMessages.h"
 #include "device_operations.h"
@@ -26,17 +25,15 @@ static_assert(talv::kInstallCompleted == InstallCompleted && talv::kInstallInter
 
 }  // namespace
 
-// What the operation reaches through the page: its bar and log, its interrupt flag, its message boxes, and
-// the handheld through the frame's copy.
+// What the operation reaches through the page: its bar and log, its interrupt flag, its message boxes; and the
+// handheld, whose every call the worker makes is here.
 class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public talv::InstallCallback {
  public:
-  explicit WorkerHost(CDlgSubPageInstallation& page) : m_page(page), m_wizard(*page.GetWizard()) {}
+  explicit WorkerHost(CDlgSubPageInstallation& page) : m_page(page) {}
 
   bool CreateFolder(const std::string& devicePath) override { return talv::CreateDeviceFolder(devicePath); }
   uint32_t CopyFile(FILE* source, uint32_t byteCount, const std::string& devicePath) override {
-    uint32_t deviceError = 0;
-    m_wizard.CopyFileToDevice(source, byteCount, devicePath.c_str(), &deviceError);
-    return deviceError;
+    return talv::CopyFileToDevice(source, byteCount, devicePath);
   }
 
   // 32-bit bounds: 65535 entries need an upper bound of 65536.
@@ -66,22 +63,22 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
   }
 
   CDlgSubPageInstallation& m_page;
-  CDlgWizardInstaller& m_wizard;
 };
 
 void CDlgSubPageInstallation::SetWorkerWatcher(WorkerWatcher watcher) { g_workerWatcher = watcher; }
 
 int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
-  CDlgWizardInstaller* wizard = page->GetWizard();
   const InstallerState& state = *page->m_pState;
-  const std::wstring archivePath = wizard->GetTempPackagePath(false);
-  const std::string installFolder = state.m_strDestinationDir + page->GetDefaultFolderName() + "\\";
+  const PreparedPackage& package = page->Package();
+  const std::string installFolder = package.InstallFolder(state.m_strDestinationDir);
   // Only an archive that this run prepared is installed, and only when its whole stream, checksum included,
   // checked out: a damaged package is refused before anything reaches the handheld.
-  const std::optional<int> inflated = wizard->GetInflateResult();
+  const std::optional<int> inflated = package.inflateResult;
 
   int result = InstallFailed;
-  base::UniqueFile archive(inflated.has_value() ? _wfopen(archivePath.c_str(), L"rb") : nullptr);
+  base::UniqueFile archive(inflated.has_value() && !package.archivePath.empty()
+                               ? _wfopen(package.archivePath.c_str(), L"rb")
+                               : nullptr);
   if (!archive.IsValid()) {
     page->ShowWorkerMessage(kMissingPackage, kCaptionError, MB_OK | MB_ICONERROR);
   } else if (*inflated != 0) {
