@@ -1,6 +1,5 @@
 #include "DlgSubPageBase.h"
 
-
 BEGIN_MESSAGE_MAP(CDlgSubPageBase, CDialog)
 END_MESSAGE_MAP()
 

@@ -114,7 +114,7 @@ class CDlgWizardInstaller : public CDialog, private PageHost {
   // Shown while a long preparation of the package runs; gone once the wizard is on screen.
   std::unique_ptr<PreparationWindow> m_pPreparationWindow;
   PackagePreparation* m_pPreparation = nullptr;  // while the preparation's thread runs
-  std::wstring m_strCompressedPath;                // "TFInst.zip", worked out once like the archive's path
+  std::wstring m_strCompressedPath;              // "TFInst.zip", worked out once like the archive's path
 
   // Where the wizard's life stands, and the one request held until the situation that held it is over.
   talv::WizardLife m_life;

@@ -10,8 +10,8 @@ namespace {
 constexpr size_t kStreamBuffer = 1 << 18;
 }  // namespace
 
-PackagePreparation::PackagePreparation(std::wstring packagePath, std::wstring compressedPath,
-                                       std::wstring archivePath, uint64_t packageBytes)
+PackagePreparation::PackagePreparation(std::wstring packagePath, std::wstring compressedPath, std::wstring archivePath,
+                                       uint64_t packageBytes)
     : m_packagePath(std::move(packagePath)),
       m_compressedPath(std::move(compressedPath)),
       m_archivePath(std::move(archivePath)),

@@ -15,8 +15,8 @@
 
 // What a finished preparation learnt; nothing of it holds after a stop.
 struct PreparationOutcome {
-  bool copied = false;                // the package reached the temporary folder whole
-  std::optional<int> inflateResult;   // what the decompression returned; nothing when it did not run
+  bool copied = false;                   // the package reached the temporary folder whole
+  std::optional<int> inflateResult;      // what the decompression returned; nothing when it did not run
   std::optional<uint64_t> archiveBytes;  // the archive's size, after a sound decompression
   std::optional<unsigned char> productFlag;
   std::optional<unsigned char> launcherFlag;

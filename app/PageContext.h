@@ -10,8 +10,8 @@
 // The package as a value worked out once, when its preparation has finished: nothing here searches the
 // program's folder or asks the system for the temporary folder again.
 struct PreparedPackage {
-  std::wstring fileName;             // the "*.pkg" beside the program; empty when there was none
-  unsigned char productA = 1;        // the archive's flag bytes, as the installer's state holds them
+  std::wstring fileName;       // the "*.pkg" beside the program; empty when there was none
+  unsigned char productA = 1;  // the archive's flag bytes, as the installer's state holds them
   unsigned char launcherInstall = 0;
   std::wstring archivePath;          // "TFInst.pkg" in the temporary folder; empty without a temporary folder
   std::optional<int> inflateResult;  // what the decompression returned; nothing when this run prepared none

@@ -76,9 +76,8 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   const std::optional<int> inflated = package.inflateResult;
 
   int result = InstallFailed;
-  base::UniqueFile archive(inflated.has_value() && !package.archivePath.empty()
-                               ? _wfopen(package.archivePath.c_str(), L"rb")
-                               : nullptr);
+  base::UniqueFile archive(
+      inflated.has_value() && !package.archivePath.empty() ? _wfopen(package.archivePath.c_str(), L"rb") : nullptr);
   if (!archive.IsValid()) {
     page->ShowWorkerMessage(kMissingPackage, kCaptionError, MB_OK | MB_ICONERROR);
   } else if (*inflated != 0) {
