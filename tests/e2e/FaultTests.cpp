@@ -245,11 +245,11 @@ const FaultRow kRows[] = {
        HWND preparation = t.LaunchIntoALongPreparation();
        ASSERT_NE(preparation, nullptr) << "no start-up window";
        DWORD_PTR answer = 0;
-       ASSERT_TRUE(::SendMessageTimeoutW(preparation, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
-                                         &answer));
+       ASSERT_TRUE(
+           ::SendMessageTimeoutW(preparation, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer));
        EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "nothing holds the session during the preparation";
-       ASSERT_TRUE(::SendMessageTimeoutW(preparation, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
-                                         &answer));
+       ASSERT_TRUE(
+           ::SendMessageTimeoutW(preparation, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer));
        // Once that answer is given the system may end the process at any moment, destructors unrun.
        EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
        t.WaitForExitWithoutWizard();
