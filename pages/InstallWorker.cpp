@@ -94,7 +94,7 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
     if (result == InstallCompleted) page->StartInstalledProduct(installFolder);
   }
   // Last action before the report: from here on a confirmed "Interrompi" finds nothing to stop.
-  page->m_bRunning = false;
+  page->m_nWorker = kWorkerFinishing;
   return result;
 }
 
