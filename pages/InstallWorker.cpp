@@ -99,13 +99,14 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
 }
 
 void CDlgSubPageInstallation::StartInstalledProduct(const std::string& installFolder) {
-  const InstallerState& state = *m_pState;
-  if (state.m_bLauncherInstall) {
+  // The package's flags as prepared: a value no thread writes, so the worker reads it freely.
+  const PreparedPackage& package = Package();
+  if (package.launcherInstall) {
     // The agent writes the launcher's entry for the product.
-    talv::StartDeviceProgram(kDeviceAgentPath, state.m_bProductA ? L"-talvspec" : L"-fenspec");
+    talv::StartDeviceProgram(kDeviceAgentPath, package.productA ? L"-talvspec" : L"-fenspec");
     return;
   }
-  ShowWorkerMessage(state.m_bProductA ? "Avvio di Talvenia da palmare" : "Avvio di Fendro da palmare",
-                    kCaptionInstaller, MB_OK | MB_ICONEXCLAMATION);
-  talv::StartDeviceProgram(installFolder + (state.m_bProductA ? "Talvenia.exe" : "Fendro.exe"));
+  ShowWorkerMessage(package.productA ? "Avvio di Talvenia da palmare" : "Avvio di Fendro da palmare", kCaptionInstaller,
+                    MB_OK | MB_ICONEXCLAMATION);
+  talv::StartDeviceProgram(installFolder + (package.productA ? "Talvenia.exe" : "Fendro.exe"));
 }
