@@ -82,9 +82,10 @@ TEST(WizardLifeTable, OnlyNestedLoopsHold) {
   for (Situation s : kAll) {
     for (int r = 0; r < talv::kRequestCount; ++r) {
       const bool nested = s == Situation::Busy || s == Situation::Asking;
-      if (!nested)
+      if (!nested) {
         EXPECT_NE(Decide(s, static_cast<Request>(r)), Verdict::Hold)
             << "situation " << static_cast<int>(s) << " request " << r << " would wait for nothing";
+      }
     }
   }
 }
