@@ -1,10 +1,5 @@
 #include "DlgSubPageBase.h"
 
-#include "DlgWizardInstaller.h"
-#include "default_folder_name.h"
-#include "latin1_text.h"
-#include "package_location.h"
-
 BEGIN_MESSAGE_MAP(CDlgSubPageBase, CDialog)
 END_MESSAGE_MAP()
 
@@ -13,15 +8,10 @@ CDlgSubPageBase::CDlgSubPageBase(UINT nTemplateID, CWnd* pParent)
 
 CDlgSubPageBase::~CDlgSubPageBase() = default;
 
-CDlgWizardInstaller* CDlgSubPageBase::GetWizard() const { return static_cast<CDlgWizardInstaller*>(GetParent()); }
-
-std::string CDlgSubPageBase::GetDefaultFolderName() const {
-  // The package's name becomes part of a device path, which is narrow text: a character outside ISO 8859-1
-  // shows as '?', which no device folder name may hold, so such a name is refused where the folder is made.
-  std::wstring packageName;
-  const bool found = FindFirstPackage(ExecutableFolder(), &packageName);
-  return talv::DefaultFolderName(found ? base::Narrow(packageName).c_str() : nullptr, m_pState->m_bProductA != 0,
-                                 m_pState->m_bLauncherInstall != 0);
+void CDlgSubPageBase::SetContext(const PageContext& context) {
+  m_pState = context.state;
+  m_pPackage = context.package;
+  m_pHost = context.host;
 }
 
 void CDlgSubPageBase::OnEnterPage() {}

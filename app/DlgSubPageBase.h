@@ -5,8 +5,7 @@
 #include <string>
 #include "Afx.h"
 #include "InstallerState.h"
-
-class CDlgWizardInstaller;
+#include "PageContext.h"
 
 class CDlgSubPageBase : public CDialog {
  public:
@@ -15,10 +14,10 @@ class CDlgSubPageBase : public CDialog {
 
   UINT GetTemplateID() const { return m_nTemplateID; }
   void SetState(InstallerState* pState) { m_pState = pState; }
-  // The frame that hosts this page.
-  CDlgWizardInstaller* GetWizard() const;
-  // Default name of the product folder on the handheld, from the package beside the program and the flags.
-  std::string GetDefaultFolderName() const;
+  // What the page sees of the wizard; the state among it. Set before the page is entered.
+  void SetContext(const PageContext& context);
+  // Default name of the product folder on the handheld, from the package's name and flags.
+  std::string GetDefaultFolderName() const { return m_pPackage->folderName; }
 
   virtual void OnEnterPage();
   virtual bool CanLeavePage();
@@ -36,8 +35,15 @@ class CDlgSubPageBase : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
 
+  PageHost& Host() const { return *m_pHost; }
+  const PreparedPackage& Package() const { return *m_pPackage; }
+
   UINT m_nTemplateID;
   InstallerState* m_pState = nullptr;
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  const PreparedPackage* m_pPackage = nullptr;
+  PageHost* m_pHost = nullptr;
 };

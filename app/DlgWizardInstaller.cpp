@@ -2,7 +2,6 @@
 
 #include <utility>
 #include "DlgSubPageBase.h"
-#include "FlagRaised.h"
 #include "PageFactory.h"
 #include "device_operations.h"
 #include "resource.h"
@@ -22,6 +21,11 @@ Function UserFunction(HMODULE module, const char* name) {
 }
 }  // namespace
 
+using talv::Request;
+using talv::Situation;
+using talv::SituationScope;
+using talv::Verdict;
+
 BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
   ON_BN_CLICKED(IDC_BACK, &CDlgWizardInstaller::OnBack)
   ON_BN_CLICKED(IDC_CANCEL_BUTTON, &CDlgWizardInstaller::OnCancelButton)
@@ -29,6 +33,8 @@ BEGIN_MESSAGE_MAP(CDlgWizardInstaller, CDialog)
   ON_MESSAGE(WM_INSTALLATION_FINISHED, &CDlgWizardInstaller::OnInstallationFinished)
   ON_MESSAGE(WM_QUERYENDSESSION, &CDlgWizardInstaller::OnQueryEndSession)
   ON_MESSAGE(WM_ENDSESSION, &CDlgWizardInstaller::OnEndSession)
+  ON_MESSAGE(WM_ENABLE, &CDlgWizardInstaller::OnEnableChanged)
+  ON_MESSAGE(WM_SERVE_HELD_REQUEST, &CDlgWizardInstaller::OnServeHeldRequest)
 END_MESSAGE_MAP()
 
 CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INSTALLER, pParent) {
@@ -41,6 +47,8 @@ CDlgWizardInstaller::CDlgWizardInstaller(CWnd* pParent) : CDialog(IDD_WIZARD_INS
   logFont.lfWeight = 600;
   m_fontStepsTitle.CreateFontIndirect(&logFont);
   m_imlSteps.Create(IDB_STEPS, 16, 1, RGB(255, 255, 255));
+  m_strCompressedPath = TempPackagePath(L"TFInst.zip");
+  m_package.archivePath = TempPackagePath(L"TFInst.pkg");
 }
 
 CDlgWizardInstaller::~CDlgWizardInstaller() {
@@ -63,7 +71,8 @@ BOOL CDlgWizardInstaller::OnInitDialog() {
   CDialog::OnInitDialog();
   InitStepList();
   PreparePackage();
-  ShowPage(kPageWelcome);
+  m_life.Enter(Situation::OnPage);
+  ShowPage(kPageWelcome);  // not when a close during the preparation has ended the wizard
   m_hHeaderBitmap.Reset(::LoadBitmapA(AfxGetInstanceHandle(),
                                       MAKEINTRESOURCEA(m_state.m_bProductA ? IDB_BANNER_TALVENIA : IDB_BANNER_FENDRO)));
   // The picture the control loaded from the template is handed back, and is ours to delete.
@@ -105,7 +114,7 @@ bool CDlgWizardInstaller::ShowPage(int n) {
   if (m_pCurrentPage->m_hWnd == nullptr) m_pCurrentPage->Create(m_pCurrentPage->GetTemplateID(), this);
   m_pCurrentPage->MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
   m_pCurrentPage->ShowWindow(SW_SHOW);
-  m_pCurrentPage->SetState(&m_state);
+  m_pCurrentPage->SetContext(PageContext{&m_state, &m_package, this});
   ++m_nPageVisit;
   m_nCurrentPage = n;  // before the hook: the installation page starts its worker from OnEnterPage
   m_pCurrentPage->OnEnterPage();
@@ -124,18 +133,19 @@ void CDlgWizardInstaller::DestroyCurrentPage(bool callLeaveHook) {
 void CDlgWizardInstaller::GoToPage(int n) {
   if (n >= kPageCount || n == m_nCurrentPage) return;
   {
-    FlagRaised switching(m_bSwitchingPage);
+    SituationScope switching(m_life, Situation::Busy);
     DestroyCurrentPage(true);
     if (m_nCurrentPage > kPageConnection) CheckDeviceConnection();
-    ShowPage(n);  // not when a close during the check has ended the wizard
   }
-  // A close that came while the new page's entry showed a box belongs to this switch, not to a later one.
-  ServeHeldRequests();
+  // A request that came during the check answers this switch: it goes before the new page is entered.
+  ServeHeldRequest();
+  ShowPage(n);
+  // One that came while the new page's entry showed a box belongs to this switch, not to a later one.
+  ServeHeldRequest();
 }
 
 void CDlgWizardInstaller::OnNext() {
-  // While the worker copies, Next is hidden; a click sent to it all the same must not leave the page.
-  if (NavigationBlocked() || CurrentPageBusy()) return;
+  if (Judge(Request::Navigate) != Verdict::Act) return;
   if (m_nCurrentPage == kPageEndInstall) {
     DeleteDeviceAgent();
     CDialog::OnOK();
@@ -145,67 +155,44 @@ void CDlgWizardInstaller::OnNext() {
   const unsigned visit = m_nPageVisit;
   bool leave = false;
   {
-    FlagRaised asking(m_bAsking);
+    SituationScope asking(m_life, Situation::Asking);
     leave = m_pCurrentPage->CanLeavePage();
   }
   // The page may have asked the user; a request that came meanwhile goes first.
-  if (leave && visit == m_nPageVisit && !IsEnding() && m_nHeldCommand == 0 && !m_nHeldQuit.has_value())
-    GoToPage(m_nCurrentPage + 1);
-  ServeHeldRequests();
+  if (leave && visit == m_nPageVisit && Now() == Situation::OnPage && !m_life.Holds()) GoToPage(m_nCurrentPage + 1);
+  ServeHeldRequest();
 }
 
 void CDlgWizardInstaller::OnBack() {
-  if (NavigationBlocked() || CurrentPageBusy()) return;
+  if (Judge(Request::Navigate) != Verdict::Act) return;
   {
-    FlagRaised switching(m_bSwitchingPage);
+    SituationScope switching(m_life, Situation::Busy);
     DestroyCurrentPage(true);
     if (m_nCurrentPage > kPageConnection && !CheckDeviceConnection()) m_nCurrentPage = kPageDestination;
-    ShowPage(m_nCurrentPage - 1);
   }
-  ServeHeldRequests();
+  ServeHeldRequest();
+  ShowPage(m_nCurrentPage - 1);
+  ServeHeldRequest();
 }
 
-void CDlgWizardInstaller::OnCancelButton() {
-  if (FrameBusy()) return;
-  if (m_nCurrentPage == kPageInstallation) {
-    AskToInterruptInstallation();
-    return;
-  }
-  if (BoxOpen()) return;
+void CDlgWizardInstaller::OnCancelButton() { Handle(Request::Cancel); }
+
+void CDlgWizardInstaller::AskToCancel() {
   const char* question = m_state.m_bProductA ? "Sei sicuro di voler annullare l'installazione di Talvenia?"
                                              : "Sei sicuro di voler annullare l'installazione di Fendro?";
   const unsigned visit = m_nPageVisit;
   int answer = IDNO;
   {
-    FlagRaised asking(m_bAsking);
+    SituationScope asking(m_life, Situation::Asking);
     answer = MessageBox(question, kCaptionQuestion, MB_YESNO | MB_ICONQUESTION);
   }
   // The "Sì" holds for the page it was asked on, and never ends the wizard under a running worker.
-  if (answer == IDYES && visit == m_nPageVisit && !IsEnding() && !CurrentPageBusy()) {
+  const Situation now = Now();
+  if (answer == IDYES && visit == m_nPageVisit && (now == Situation::OnPage || now == Situation::Busy)) {
     DeleteDeviceAgent();
     CDialog::OnCancel();
   }
-  ServeHeldRequests();
-}
-
-void CDlgWizardInstaller::ServeHeldRequests() {
-  const std::optional<int> quit = std::exchange(m_nHeldQuit, std::nullopt);
-  const int command = std::exchange(m_nHeldCommand, 0);
-  if (IsEnding()) return;
-  if (quit.has_value()) {
-    QuitRequested(*quit);
-    return;
-  }
-  if (command == 0) return;
-  if (CurrentPageBusy()) {
-    // As a close during the copy: the user is asked whether to interrupt it; Enter does nothing then.
-    if (command == IDCANCEL) AskToInterruptInstallation();
-    return;
-  }
-  if (command == IDOK)
-    CDialog::OnOK();
-  else
-    CDialog::OnCancel();
+  ServeHeldRequest();
 }
 
 bool CDlgWizardInstaller::CurrentPageBusy() const { return m_pCurrentPage != nullptr && m_pCurrentPage->IsBusy(); }
@@ -217,82 +204,6 @@ void CDlgWizardInstaller::AskToInterruptInstallation() {
   // The worker may have finished, and the frame moved on, while the question was open.
   if (answer != IDYES || visit != m_nPageVisit || !CurrentPageBusy()) return;
   m_pCurrentPage->RequestStop();
-}
-
-void CDlgWizardInstaller::OnOK() {
-  if (CurrentPageBusy()) return;
-  if (FrameBusy()) {
-    if (m_nHeldCommand == 0) m_nHeldCommand = IDOK;
-    return;
-  }
-  if (BoxOpen()) return;
-  CDialog::OnOK();
-}
-
-void CDlgWizardInstaller::OnCancel() {
-  if (CurrentPageBusy()) {
-    AskToInterruptInstallation();
-    return;
-  }
-  // A check dispatches messages while it waits, and a question waits for its answer; ending now would let the
-  // switch or the handler that runs them go on in a closed wizard. The close is carried out when they are over.
-  if (FrameBusy()) {
-    m_nHeldCommand = IDCANCEL;
-    return;
-  }
-  CDialog::OnCancel();
-}
-
-void CDlgWizardInstaller::OnQuitRequest() {
-  // The worker must report before its page may go: it is asked to stop, and the wizard ends on its report.
-  if (CurrentPageBusy()) {
-    m_bEndOnReport = true;
-    m_pCurrentPage->RequestStop();
-    return;
-  }
-  CDialog::OnQuitRequest();
-}
-
-LRESULT CDlgWizardInstaller::OnQueryEndSession(WPARAM, LPARAM) { return CurrentPageBusy() ? FALSE : TRUE; }
-
-LRESULT CDlgWizardInstaller::OnEndSession(WPARAM ending, LPARAM) {
-  if (!ending) return 0;
-  if (CurrentPageBusy()) {
-    // Only a forced end comes during the copy, whose worker holds the archive: it stops before its next entry.
-    m_bEndOnReport = true;
-    m_pCurrentPage->RequestStop();
-    return 0;
-  }
-  // No worker runs, so nothing holds the temporary files. The agent stays on the handheld, as after the close
-  // box: a call to a handheld that may be going too could hold up the end of the session.
-  DeleteTempFiles();
-  CDialog::OnCancel();  // should the system let the program run on
-  return 0;
-}
-
-bool CDlgWizardInstaller::PassesToDefault(UINT message, WPARAM, LPARAM) {
-  if (message != WM_INSTALLATION_FINISHED) return false;
-  // The page notes its worker's result before the worker reports it; nothing else is a report.
-  return m_nCurrentPage != kPageInstallation || m_pCurrentPage == nullptr ||
-         !m_pCurrentPage->WorkerReport().has_value();
-}
-
-LRESULT CDlgWizardInstaller::OnInstallationFinished(WPARAM, LPARAM) {
-  // The result is the one the worker noted: a stranger's message let through in its place cannot change it.
-  const int result = m_pCurrentPage->WorkerReport().value_or(InstallFailed);
-  BlockSessionEnd(false);
-  if (m_bEndOnReport) {
-    DestroyCurrentPage(false);
-    CDialog::OnQuitRequest();
-    return 0;
-  }
-  if (result == InstallCompleted) {
-    GoToPage(kPageEndInstall);
-  } else {
-    SetInstallRunning(false);
-    GoToPage(kPageDestination);
-  }
-  return 0;
 }
 
 void CDlgWizardInstaller::SetInstallRunning(bool running) {
@@ -326,8 +237,8 @@ void CDlgWizardInstaller::DeleteDeviceAgent() {
 }
 
 void CDlgWizardInstaller::BlockSessionEnd(bool block) {
-  if (block == m_bSessionEndBlocked) return;
-  // Looked up when needed: Windows XP, where many handhelds are docked, has neither function.
+  // Looked up when needed: Windows XP, where many handhelds are docked, has neither function. Removing a
+  // reason that was never given does no harm.
   HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   if (block) {
     if (auto create = UserFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>(user32, "ShutdownBlockReasonCreate"))
@@ -335,5 +246,4 @@ void CDlgWizardInstaller::BlockSessionEnd(bool block) {
   } else if (auto destroy = UserFunction<BOOL(WINAPI*)(HWND)>(user32, "ShutdownBlockReasonDestroy")) {
     destroy(m_hWnd);
   }
-  m_bSessionEndBlocked = block;
 }

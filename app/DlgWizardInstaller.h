@@ -1,7 +1,7 @@
 // The wizard frame: banner, step list, the page now shown and the three navigation buttons. It owns the
-// current page, the shared InstallerState and the two temporary package files, and offers pages the
-// services they reach through their parent: the device connection, the copy to the device, the package
-// paths and the installation's button state.
+// current page, the shared InstallerState, the prepared package and its two temporary files, and decides
+// every request of the wizard's life (closes, quits, the session's end, the worker's report, moves between
+// pages) through one state table, from the package's preparation to its end. Pages see only their context.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -10,25 +10,28 @@
 #include <string>
 #include "Afx.h"
 #include "InstallerState.h"
+#include "PageContext.h"
 #include "PreparationWindow.h"
 #include "WizardMessages.h"
+#include "wizard_life.h"
 
 class CDlgSubPageBase;
+class PackagePreparation;
 
-class CDlgWizardInstaller : public CDialog {
+// Posted by the frame to itself: serve the request held while a page's box was open.
+constexpr UINT WM_SERVE_HELD_REQUEST = WM_APP + 2;
+
+class CDlgWizardInstaller : public CDialog, private PageHost {
  public:
   explicit CDlgWizardInstaller(CWnd* pParent = nullptr);
   ~CDlgWizardInstaller() override;
 
-  // Services for the pages.
-  bool CheckDeviceConnection();
+  // Services for the pages (through PageHost), public for the frame's own use too.
+  bool CheckDeviceConnection() override;
+  void SetInstallRunning(bool running) override;
   // deviceError, when given, receives the handheld's error code behind a failure (0 after success).
   bool CopyFileToDevice(FILE* source, uint32_t byteCount, const char* devicePath, uint32_t* deviceError = nullptr);
   std::wstring GetTempPackagePath(bool compressed) const;
-  // What decompressing the package returned (0: the whole stream, checksum included, checked out); nothing
-  // when this run prepared no package.
-  std::optional<int> GetInflateResult() const { return m_nInflateResult; }
-  void SetInstallRunning(bool running);
   // What the wizard has learnt so far, read-only (the frame and its pages are the writers).
   const InstallerState& GetState() const { return m_state; }
 
@@ -38,8 +41,8 @@ class CDlgWizardInstaller : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
-  // Escape, Enter and the close box end the wizard at once, except while a page is busy, or while a page switch,
-  // a device check or a question runs, which they wait for; a WM_QUIT waits for a busy page to finish.
+  // Enter, and Escape with the close box, Alt+F4 and the taskbar's close (all IDCANCEL): decided by the state
+  // table like every other request.
   void OnOK() override;
   void OnCancel() override;
   void OnQuitRequest() override;
@@ -50,10 +53,8 @@ class CDlgWizardInstaller : public CDialog {
   void OnNext();
   void OnCancelButton();
   LRESULT OnInstallationFinished(WPARAM wParam, LPARAM lParam);
-  // A log-off or shutdown is refused while the installation copies: the system would end the program in the
-  // middle of a file.
   LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
-  // The session ends: the system ends the program once this returns, without the destructor's clean-up.
+  // The session ends: the system may end the program as soon as this returns, without the destructor's clean-up.
   LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
   void UpdateButtons();
@@ -61,10 +62,32 @@ class CDlgWizardInstaller : public CDialog {
   void InitStepList();
 
   void PreparePackage();
-  int InflatePackage(FILE* source, FILE* destination);
   void DeleteTempFiles();
 
  private:
+  // The situation now, as the state table sees it.
+  talv::Situation Now() const;
+  // The table's verdict on a request now; one it holds is kept for ServeHeldRequest.
+  talv::Verdict Judge(talv::Request request);
+  // Judges a request and does what the verdict says (the requests whose meaning needs no caller).
+  void Handle(talv::Request request);
+  void CarryOut(talv::Request request);
+  // The running work (the preparation or the worker) is asked to stop; the wizard ends, or the user is asked
+  // whether to interrupt the copy, as the request means.
+  void PassOn(talv::Request request);
+  // Judges the held request again, once the situation that held it is over.
+  void ServeHeldRequest();
+  // A box of a page closed: the request held meanwhile is served once the page's handler has returned.
+  LRESULT OnEnableChanged(WPARAM enabled, LPARAM lParam);
+  LRESULT OnServeHeldRequest(WPARAM wParam, LPARAM lParam);
+  void AskToCancel();
+  // Waits, at most timeoutMs and handling only messages sent by other threads, until the worker has reported.
+  void WaitForWorkerReport(DWORD timeoutMs);
+  // Shows the start-up window and takes the requests of the preparation's time until its thread has ended.
+  void AwaitPreparation(PackagePreparation& preparation);
+  void TakePreparation(const PackagePreparation& preparation);
+  static std::wstring TempPackagePath(const wchar_t* name);
+
   void DestroyCurrentPage(bool callLeaveHook);
   bool CurrentPageBusy() const;
   // Asks whether to interrupt the copy; the answer reaches only the installation visit it was asked for.
@@ -85,35 +108,18 @@ class CDlgWizardInstaller : public CDialog {
   std::unique_ptr<CDlgSubPageBase> m_pCurrentPage;
   int m_nCurrentPage = -1;
   InstallerState m_state;
+  PreparedPackage m_package;
   afx::ScopedBitmap m_hHeaderBitmap;
   HICON m_hIcon = nullptr;  // shared icon from the resources: not destroyed
-  std::optional<int> m_nInflateResult;
   // Shown while a long preparation of the package runs; gone once the wizard is on screen.
   std::unique_ptr<PreparationWindow> m_pPreparationWindow;
+  PackagePreparation* m_pPreparation = nullptr;  // while the preparation's thread runs
+  std::wstring m_strCompressedPath;              // "TFInst.zip", worked out once like the archive's path
 
+  // Where the wizard's life stands, and the one request held until the situation that held it is over.
+  talv::WizardLife m_life;
   // Each page shown gets a new visit number, so a late answer can tell whether its page is still current.
   unsigned m_nPageVisit = 0;
-  // True while a page switch runs: the connection check inside it dispatches clicks that must not re-enter.
-  bool m_bSwitchingPage = false;
-  // True while CheckDeviceConnection waits. The connection page's own check ("Aggiorna") runs outside a switch;
-  // a Next or Back dispatched by its wait would destroy that page under the running check.
-  bool m_bCheckingDevice = false;
-  // True while the frame waits for a question, its own or the one a page asks in CanLeavePage.
-  bool m_bAsking = false;
-  // A switch, a check or a question of the frame runs: the dialog's standard commands wait for it to end.
-  bool FrameBusy() const { return m_bSwitchingPage || m_bCheckingDevice || m_bAsking; }
-  // A message box of the frame or a page disables the frame while it is open; navigating then would free the
-  // page or the state under the code that waits for the answer.
-  bool BoxOpen() const { return m_hWnd != nullptr && !::IsWindowEnabled(m_hWnd); }
-  bool NavigationBlocked() const { return FrameBusy() || BoxOpen(); }
-  // The standard command (IDOK or IDCANCEL, 0 for none) that came while the frame was busy, and a WM_QUIT that
-  // a device check's wait removed; carried out once the frame is no longer busy.
-  int m_nHeldCommand = 0;
-  std::optional<int> m_nHeldQuit;
-  void ServeHeldRequests();
-  // A quit request came while a page was busy: the wizard ends on the worker's report.
-  bool m_bEndOnReport = false;
-  bool m_bSessionEndBlocked = false;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr UINT WM_PREPARATION_FINISHED = WM_APP + 1;
-constexpr DWORD kDrawEveryMs = 50;
 // The bar counts in units of this many bytes, so that packages past 2 GiB fit its 32-bit range.
 constexpr int kBarShift = 16;
 constexpr int kWidth = 380;
@@ -22,34 +21,25 @@ HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD s
 
 }  // namespace
 
-PreparationWindow::PreparationWindow(uint64_t packageBytes) : m_pace(packageBytes), m_packageBytes(packageBytes) {}
+PreparationWindow::PreparationWindow(HWND owner, uint64_t packageBytes) { Create(owner, packageBytes); }
 
-void PreparationWindow::BeginPhase(talv::PreparationPhase phase) { m_pace.BeginPhase(phase, ElapsedMs()); }
-
-void PreparationWindow::Read(uint64_t bytes) {
-  m_bytesRead += bytes;
-  m_pace.Read(bytes);
-  if (!m_window.IsValid()) {
-    if (!m_pace.ShouldShow(ElapsedMs())) return;
-    Create();
+void PreparationWindow::Update(uint64_t bytesRead, std::optional<bool> product) {
+  if (!m_window.IsValid()) return;
+  if (product.has_value() && !m_productShown) {
+    ::SetWindowTextW(m_productText, *product ? L"Talvenia" : L"Fendro");
+    m_productShown = true;
   }
-  if (::GetTickCount() - m_lastDraw >= kDrawEveryMs) Draw();
-}
-
-void PreparationWindow::ArchiveBegins(const unsigned char* bytes, size_t count) {
-  if (count == 0) return;
-  m_product = bytes[0] != 0 ? L"Talvenia" : L"Fendro";
-  if (m_window.IsValid()) ::SetWindowTextW(m_productText, m_product.c_str());
+  ::SendMessageW(m_bar, PBM_SETPOS, static_cast<WPARAM>(bytesRead >> kBarShift), 0);
+  ::UpdateWindow(m_window.Get());
 }
 
 void PreparationWindow::Finish() {
   if (!m_window.IsValid()) return;
-  Draw();
   // Handled by the wizard's modal loop, which starts once the wizard is on screen.
   ::PostMessageW(m_window.Get(), WM_PREPARATION_FINISHED, 0, 0);
 }
 
-void PreparationWindow::Create() {
+void PreparationWindow::Create(HWND owner, uint64_t packageBytes) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
@@ -71,38 +61,33 @@ void PreparationWindow::Create() {
                                    WS_POPUP | WS_CAPTION | WS_BORDER, x, y, kWidth, kHeight, nullptr, nullptr, instance,
                                    nullptr));
   if (!m_window.IsValid()) return;
-  m_productText = Child(m_window.Get(), L"STATIC", m_product.c_str(), SS_LEFT, 12, 18);
+  // Not an owned window: it keeps its taskbar button while the wizard it belongs to is hidden.
+  ::SetWindowLongPtrW(m_window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  m_productText = Child(m_window.Get(), L"STATIC", L"", SS_LEFT, 12, 18);
   Child(m_window.Get(), L"STATIC", L"Preparazione dell'installazione in corso...", SS_LEFT, 32, 18);
   m_bar = Child(m_window.Get(), PROGRESS_CLASSW, L"", 0, 58, 18);
-  ::SendMessageW(m_bar, PBM_SETRANGE32, 0, static_cast<LPARAM>((2 * m_packageBytes) >> kBarShift));
+  ::SendMessageW(m_bar, PBM_SETRANGE32, 0, static_cast<LPARAM>((2 * packageBytes) >> kBarShift));
   ::ShowWindow(m_window.Get(), SW_SHOWNORMAL);
-  Draw();
-}
-
-void PreparationWindow::Draw() {
-  m_lastDraw = ::GetTickCount();
-  ::SendMessageW(m_bar, PBM_SETPOS, static_cast<WPARAM>(m_bytesRead >> kBarShift), 0);
-  HandleMessages();
   ::UpdateWindow(m_window.Get());
 }
 
-void PreparationWindow::HandleMessages() {
-  // Only this window's messages: the wizard, not yet on screen, gets its own once its loop runs.
-  MSG message;
-  while (::PeekMessageW(&message, m_window.Get(), 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(message.wParam));  // the wizard's loop is the one that ends on it
-      return;
-    }
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-}
-
 LRESULT CALLBACK PreparationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PREPARATION_FINISHED: ::DestroyWindow(window); return 0;
-    case WM_CLOSE: return 0;  // the preparation cannot be stopped halfway; the wizard that follows can be closed
-    default: return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_PREPARATION_FINISHED) {
+    ::DestroyWindow(window);
+    return 0;
   }
+  // The wizard decides: a close stops the preparation and ends the program, the end of the session finds the
+  // temporary files gone before it is answered.
+  const HWND wizard = reinterpret_cast<HWND>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_CLOSE:
+      if (wizard != nullptr) ::SendMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      if (wizard != nullptr) return ::SendMessageW(wizard, message, wParam, lParam);
+      break;
+    default: break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
 }

@@ -2,7 +2,6 @@
 // device calls themselves are device/'s; the frame adds the wait cursor and what the wizard keeps of them.
 #include <windows.h>
 #include "DlgWizardInstaller.h"
-#include "FlagRaised.h"
 #include "device_operations.h"
 
 namespace {
@@ -18,7 +17,7 @@ bool CDlgWizardInstaller::CheckDeviceConnection() {
   bool connected = false;
   std::optional<int> quitCode;
   {
-    FlagRaised checking(m_bCheckingDevice);
+    talv::SituationScope checking(m_life, talv::Situation::Busy);
     talv::CloseDeviceLink();
     CWinApp* app = AfxGetApp();
     if (app != nullptr) app->BeginWaitCursor();
@@ -28,11 +27,10 @@ bool CDlgWizardInstaller::CheckDeviceConnection() {
     m_state.m_bDeviceConnected = connected ? 1 : 0;
     if (app != nullptr) app->EndWaitCursor();
   }
-  // A close, an Escape or Enter, or a quit that came while the check waited does now what it does on the page
-  // the user was on (no installation runs while a check waits): the wizard ends, and the switch that ran the
-  // check shows nothing.
-  if (quitCode.has_value()) m_nHeldQuit = quitCode;
-  ServeHeldRequests();
+  // A request that came while the check waited is judged again now: on the page the user was on it is carried
+  // out (no installation runs while a check waits); inside a switch the switch serves it before its new page.
+  if (quitCode.has_value()) QuitRequested(*quitCode);
+  ServeHeldRequest();
   return connected;
 }
 

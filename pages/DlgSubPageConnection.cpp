@@ -1,6 +1,5 @@
 #include "DlgSubPageConnection.h"
 
-#include "DlgWizardInstaller.h"
 #include "WizardMessages.h"
 #include "resource.h"
 
@@ -30,7 +29,7 @@ void CDlgSubPageConnection::OnRefresh() {
   // the link the first one waits for.
   if (!m_btnRefresh.IsWindowEnabled()) return;
   m_btnRefresh.EnableWindow(FALSE);
-  bool connected = GetWizard()->CheckDeviceConnection();
+  bool connected = Host().CheckDeviceConnection();
   m_btnRefresh.EnableWindow(TRUE);
   HBITMAP previous = m_stcPicture.SetBitmap(connected ? m_hbmConnected.Get() : m_hbmNotConnected.Get());
   // The picture that the control loaded from the template becomes ours once replaced; the others are members.

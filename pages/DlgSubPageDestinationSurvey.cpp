@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "DlgSubPageDestination.h"
-#include "DlgWizardInstaller.h"
 #include "WizardMessages.h"
 #include "device_operations.h"
 #include "resource.h"
@@ -53,7 +52,7 @@ bool CDlgSubPageDestination::DeployDeviceAgent() {
     // A temporary copy cut short (a full disk) must not go to the handheld as the agent.
     const bool written = std::fwrite(agent, 1, agentSize, host.Get()) == agentSize && std::fflush(host.Get()) == 0 &&
                          std::fseek(host.Get(), 0, SEEK_SET) == 0;
-    copied = written && GetWizard()->CopyFileToDevice(host.Get(), agentSize, kDeviceAgentPath);
+    copied = written && talv::CopyFileToDevice(host.Get(), agentSize, kDeviceAgentPath) == 0;
     // A partial agent would fail the next probe anyway, but it has no business on the handheld.
     if (written && !copied) talv::DeleteDeviceFile(kDeviceAgentPath);
   }

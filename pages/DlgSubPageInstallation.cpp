@@ -1,6 +1,5 @@
 #include "DlgSubPageInstallation.h"
 
-#include "DlgWizardInstaller.h"
 #include "WizardMessages.h"
 #include "resource.h"
 
@@ -34,12 +33,12 @@ void CDlgSubPageInstallation::OnEnterPage() {
 }
 
 std::optional<int> CDlgSubPageInstallation::WorkerReport() const {
-  const int report = m_nReport;
-  return report == kNoReport ? std::nullopt : std::optional<int>(report);
+  const int worker = m_nWorker;
+  return worker < 0 ? std::nullopt : std::optional<int>(worker);
 }
 
 void CDlgSubPageInstallation::RequestStop() {
-  if (m_bWorkerStarted) StartOrInterruptInstallation();
+  if (m_nWorker != kWorkerNone) StartOrInterruptInstallation();
 }
 
 bool CDlgSubPageInstallation::CanLeavePage() { return true; }
@@ -48,26 +47,23 @@ void CDlgSubPageInstallation::OnLeavePage() {}
 
 void CDlgSubPageInstallation::StartOrInterruptInstallation() {
   // Once started, a worker belongs to this page until its report ends the page: a request that comes
-  // after its last check (m_bRunning already cleared) must not start a second one.
-  if (m_bRunning || m_bWorkerStarted) {
+  // after its last check must not start a second one.
+  if (m_nWorker != kWorkerNone) {
     m_bInterruptRequested = true;
     return;
   }
   m_edtLog.SetWindowText("");
   m_bInterruptRequested = false;
-  CDlgWizardInstaller* wizard = GetWizard();
-  wizard->SetInstallRunning(true);
-  m_hWizard = wizard->GetSafeHwnd();
+  Host().SetInstallRunning(true);
+  m_hWizard = ::GetParent(m_hWnd);
   m_feed.SetPage(GetSafeHwnd(), WM_INSTALLATION_FEED);
 
-  m_bRunning = true;
-  m_bWorkerStarted = true;
+  m_nWorker = kWorkerRunning;
   m_hWorkerThread.Reset(::CreateThread(nullptr, 0, &CDlgSubPageInstallation::InstallThreadProc, this, 0, nullptr));
   if (!m_hWorkerThread.IsValid()) {
     // No worker will report: report the failure in its place, once the frame has finished showing the page.
-    m_bRunning = false;
     MessageBox("Impossibile avviare l'installazione.", kCaptionError, MB_OK | MB_ICONERROR);
-    m_nReport = InstallFailed;
+    m_nWorker = InstallFailed;
     ::PostMessageW(m_hWizard, WM_INSTALLATION_FINISHED, InstallFailed, 0);
   }
 }
@@ -77,7 +73,7 @@ DWORD WINAPI CDlgSubPageInstallation::InstallThreadProc(LPVOID pParam) {
   const HWND wizard = page->m_hWizard;
   const int result = InstallWorker(page);
   // The frame takes the message for the report only once the page holds the result.
-  page->m_nReport = result;
+  page->m_nWorker = result;
   // The frame leaves the page, and deletes it, before this send returns.
   ::SendMessageW(wizard, WM_INSTALLATION_FINISHED, static_cast<WPARAM>(result), 0);
   return static_cast<DWORD>(result);

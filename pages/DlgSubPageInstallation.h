@@ -23,7 +23,7 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   void OnLeavePage() override;
   // True from the worker's start until the frame has handled its report (which ends the page), so the
   // wizard cannot close under a worker that has not yet reported.
-  bool IsBusy() const override { return m_bWorkerStarted; }
+  bool IsBusy() const override { return m_nWorker != kWorkerNone; }
   // Asks a started worker to stop before its next entry; never starts one.
   void RequestStop() override;
   std::optional<int> WorkerReport() const override;
@@ -49,10 +49,13 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
   CProgressCtrl m_prgProgress;
   std::string m_strLog;
   std::atomic<bool> m_bInterruptRequested{false};
-  std::atomic<bool> m_bRunning{false};
-  // The worker's result, noted just before it is reported; kNoReport until then.
-  static constexpr int kNoReport = -1;
-  std::atomic<int> m_nReport{kNoReport};
+  // Where the page's one worker stands: none started yet, copying, past its last step, or its result
+  // (InstallCompleted, InstallInterrupted or InstallFailed), noted just before it is reported. It only moves
+  // forward: a page never starts a second worker.
+  static constexpr int kWorkerNone = -3;
+  static constexpr int kWorkerRunning = -2;
+  static constexpr int kWorkerFinishing = -1;
+  std::atomic<int> m_nWorker{kWorkerNone};
   base::UniqueKernelHandle m_hWorkerThread;
 
   DECLARE_MESSAGE_MAP()
@@ -70,6 +73,5 @@ class CDlgSubPageInstallation : public CDlgSubPageBase {
 
   InstallProgressFeed m_feed{m_edtLog, m_prgProgress};  // fed by the worker, shown by the page
 
-  bool m_bWorkerStarted = false;  // user-interface thread only
-  HWND m_hWizard = nullptr;       // the frame that receives the report, taken when the worker starts
+  HWND m_hWizard = nullptr;  // the frame that receives the report, taken when the worker starts
 };

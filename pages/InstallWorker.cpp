@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "DlgSubPageInstallation.h"
-#include "DlgWizardInstaller.h"
 #include "InstallDeviceErrors.h"
 #include "WizardMessages.h"
 #include "device_operations.h"
@@ -32,18 +31,15 @@ static_assert(talv::kInstallCompleted == InstallCompleted && talv::kInstallInter
 
 }  // namespace
 
-// What the operation reaches through the page: its bar and log, its interrupt flag, its message boxes, and
-// the handheld through the frame's copy.
+// What the operation reaches through the page: its bar and log, its interrupt flag, its message boxes; and the
+// handheld, whose every call the worker makes is here.
 class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public talv::InstallCallback {
  public:
-  explicit WorkerHost(CDlgSubPageInstallation& page) : m_page(page), m_wizard(*page.GetWizard()) {}
+  explicit WorkerHost(CDlgSubPageInstallation& page) : m_page(page) {}
 
   bool CreateFolder(const std::string& devicePath) override { return talv::CreateDeviceFolder(devicePath); }
   uint32_t CopyFile(FILE* source, uint32_t byteCount, const std::string& devicePath) override {
-    uint32_t deviceError = 0;
-    if (m_wizard.CopyFileToDevice(source, byteCount, devicePath.c_str(), &deviceError)) return 0;
-    // The copy's own result decides: a failure that came without a reason is still a failure.
-    return deviceError != 0 ? deviceError : talv::kUnnamedDeviceError;
+    return talv::CopyFileToDevice(source, byteCount, devicePath);
   }
 
   // 32-bit bounds: 65535 entries need an upper bound of 65536.
@@ -73,25 +69,24 @@ class CDlgSubPageInstallation::WorkerHost : public talv::InstallDevice, public t
   }
 
   CDlgSubPageInstallation& m_page;
-  CDlgWizardInstaller& m_wizard;
 };
 
 void CDlgSubPageInstallation::SetWorkerWatcher(WorkerWatcher watcher) { g_workerWatcher = watcher; }
 
 int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
-  CDlgWizardInstaller* wizard = page->GetWizard();
   const InstallerState& state = *page->m_pState;
-  const std::wstring archivePath = wizard->GetTempPackagePath(false);
-  const std::string installFolder = state.m_strDestinationDir + page->GetDefaultFolderName() + "\\";
+  const PreparedPackage& package = page->Package();
+  const std::string installFolder = package.InstallFolder(state.m_strDestinationDir);
   // Only an archive that this run prepared is installed, and only when its whole stream, checksum included,
   // checked out: a damaged package is refused before anything reaches the handheld.
-  const std::optional<int> inflated = wizard->GetInflateResult();
+  const std::optional<int> inflated = package.inflateResult;
 
   // Every device call of the installation runs on this thread, inside a start-up of RAPI of its own; it ends
   // before the report, so the frame's next connection check finds none of this thread's left.
   std::optional<talv::ThreadRapiSession> session(std::in_place, kWorkerLinkTimeoutMs, TickNow);
   int result = InstallFailed;
-  base::UniqueFile archive(inflated.has_value() ? _wfopen(archivePath.c_str(), L"rb") : nullptr);
+  base::UniqueFile archive(
+      inflated.has_value() && !package.archivePath.empty() ? _wfopen(package.archivePath.c_str(), L"rb") : nullptr);
   if (!archive.IsValid()) {
     page->ShowWorkerMessage(kMissingPackage, kCaptionError, MB_OK | MB_ICONERROR);
   } else if (*inflated != 0) {
@@ -109,18 +104,19 @@ int CDlgSubPageInstallation::InstallWorker(CDlgSubPageInstallation* page) {
   }
   session.reset();
   // Last action before the report: from here on a confirmed "Interrompi" finds nothing to stop.
-  page->m_bRunning = false;
+  page->m_nWorker = kWorkerFinishing;
   return result;
 }
 
 void CDlgSubPageInstallation::StartInstalledProduct(const std::string& installFolder) {
-  const InstallerState& state = *m_pState;
-  if (state.m_bLauncherInstall) {
+  // The package's flags as prepared: a value no thread writes, so the worker reads it freely.
+  const PreparedPackage& package = Package();
+  if (package.launcherInstall) {
     // The agent writes the launcher's entry for the product.
-    talv::StartDeviceProgram(kDeviceAgentPath, state.m_bProductA ? L"-talvspec" : L"-fenspec");
+    talv::StartDeviceProgram(kDeviceAgentPath, package.productA ? L"-talvspec" : L"-fenspec");
     return;
   }
-  ShowWorkerMessage(state.m_bProductA ? "Avvio di Talvenia da palmare" : "Avvio di Fendro da palmare",
-                    kCaptionInstaller, MB_OK | MB_ICONEXCLAMATION);
-  talv::StartDeviceProgram(installFolder + (state.m_bProductA ? "Talvenia.exe" : "Fendro.exe"));
+  ShowWorkerMessage(package.productA ? "Avvio di Talvenia da palmare" : "Avvio di Fendro da palmare", kCaptionInstaller,
+                    MB_OK | MB_ICONEXCLAMATION);
+  talv::StartDeviceProgram(installFolder + (package.productA ? "Talvenia.exe" : "Fendro.exe"));
 }

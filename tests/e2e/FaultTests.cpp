@@ -145,6 +145,28 @@ class FaultTest : public ::testing::TestWithParam<FaultRow> {
     WaitForExit();
   }
   void WaitForExit() { ASSERT_TRUE(installer.WaitForExit(60000, &exitCode)) << "the program did not end"; }
+  // Starts the program with a package of 2 GiB of zeros, seconds to prepare, and returns its start-up window
+  // once the copy into the temporary folder is under way.
+  HWND LaunchIntoALongPreparation() {
+    Prepare();
+    if (HasFatalFailure() || !WriteZerosPackage(AppFile(kPackageName), 1, 2u << 30)) return nullptr;
+    if (!installer.Launch(program, temp, device)) return nullptr;
+    HWND window = installer.WaitForPreparationWindow(30000);
+    EXPECT_TRUE(FileExists(temp + L"TFInst.zip")) << "no copy under way";
+    return window;
+  }
+  // Waits for the end of a program whose wizard must never show.
+  void WaitForExitWithoutWizard() {
+    bool wizardSeen = false;
+    const bool ended = WaitUntil(
+        [&] {
+          wizardSeen = wizardSeen || installer.WizardShown();
+          return installer.WaitForExit(0, &exitCode);
+        },
+        60000);
+    ASSERT_TRUE(ended) << "the program did not end" << (wizardSeen ? "; its wizard showed" : "");
+    EXPECT_FALSE(wizardSeen) << "the wizard showed after the close";
+  }
 
   // --- The three checks every row ends with ------------------------------------------------------------
   void CheckOutcome() {
@@ -294,6 +316,54 @@ const FaultRow kRows[] = {
                  "ERRORE - Mancata comunicazione con il palmare. Assicurarsi che sia collegato correttamente al "
                  "computer e che sia installato ActiveSync.");
        t.CloseBox();
+      }},
+    {"CloseDuringThePreparationEndsTheProgram",
+     [](FaultTest& t) {
+       HWND preparation = t.LaunchIntoALongPreparation();
+       ASSERT_NE(preparation, nullptr) << "no start-up window";
+       // Alt+F4 and the taskbar's "Close window" both come as WM_CLOSE.
+       ASSERT_TRUE(::PostMessageW(preparation, WM_CLOSE, 0, 0));
+       t.WaitForExitWithoutWizard();
+     }},
+    {"LogOffDuringThePreparationRemovesTheTemporaryFiles",
+     [](FaultTest& t) {
+       HWND preparation = t.LaunchIntoALongPreparation();
+       ASSERT_NE(preparation, nullptr) << "no start-up window";
+       DWORD_PTR answer = 0;
+       ASSERT_TRUE(
+           ::SendMessageTimeoutW(preparation, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer));
+       EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "nothing holds the session during the preparation";
+       ASSERT_TRUE(
+           ::SendMessageTimeoutW(preparation, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer));
+       // Once that answer is given the system may end the process at any moment, destructors unrun.
+       EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
+       t.WaitForExitWithoutWizard();
+     }},
+    {"ForcedEndOfSessionDuringTheCopyStopsBeforeTheNextEntry",
+     [](FaultTest& t) {
+       SlowCopyOf(t, 40);
+       t.entriesInstalled = FaultTest::kSomeFirstEntries;
+       t.StartAndInstall();
+       t.WaitUntilCopying();
+       LRESULT answer = -1;
+       ASSERT_TRUE(t.installer.SendToFrame(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer));
+       ASSERT_EQ(answer, FALSE);
+       // The user shuts down all the same.
+       ASSERT_TRUE(t.installer.SendToFrame(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+       EXPECT_EQ(t.TempFolderNames(), "") << "left behind at the end of the session";
+       t.WaitForExit();
+       const std::wstring last =
+           t.DeviceFile(kInstallFolder + t.entries.back().folder.substr(5) + t.entries.back().name);
+       EXPECT_FALSE(FileExists(last)) << "the copy went on to the last entry";
+     }},
+    {"AnnullaDuringTheLastCheckIsAskedAfterIt",
+     [](FaultTest& t) {
+       t.Prepare();
+       t.PlacePackage(NumberedEntries(3));
+       t.InstallIntoASlowCheck(2500);
+       ASSERT_TRUE(Click(t.installer.FrameControl(IDC_CANCEL_BUTTON)));
+       t.ExpectBox("Sei sicuro di voler annullare l'installazione di Talvenia?", "Installazione", IDYES);
+       t.WaitForExit();
      }},
     {"ChecksumFailureIsNeverInstalled",
      [](FaultTest& t) {

@@ -73,6 +73,42 @@ InstallerProcess::~InstallerProcess() {
 
 bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring& tempFolder,
                              const std::wstring& deviceFolder) {
+  if (!Launch(programPath, tempFolder, deviceFolder)) return false;
+  FrameSearch search = {m_process.dwProcessId, nullptr};
+  bool shown = ui_test::WaitUntil(
+      [&] {
+        if (search.found == nullptr) ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      30000);
+  m_frame = search.found;
+  return shown && WaitForStep(kPageWelcome);
+}
+
+bool InstallerProcess::WizardShown() const {
+  FrameSearch search = {m_process.dwProcessId, nullptr};
+  ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
+  return search.found != nullptr;
+}
+
+HWND InstallerProcess::WaitForPreparationWindow(DWORD timeoutMs) const {
+  HWND found = nullptr;
+  ui_test::WaitUntil(
+      [&] {
+        for (HWND w = ::FindWindowW(L"TalveniaInstaller.Preparation", nullptr); w != nullptr && found == nullptr;
+             w = ::FindWindowExW(nullptr, w, L"TalveniaInstaller.Preparation", nullptr)) {
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(w, &owner);
+          if (owner == m_process.dwProcessId && ::IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      timeoutMs, 5);
+  return found;
+}
+
+bool InstallerProcess::Launch(const std::wstring& programPath, const std::wstring& tempFolder,
+                              const std::wstring& deviceFolder) {
   std::vector<std::pair<std::wstring, std::wstring>> variables = {
       {L"TMP", tempFolder}, {L"TEMP", tempFolder}, {L"RAPI_EMULATOR_DEVICE", deviceFolder}};
   variables.insert(variables.end(), m_variables.begin(), m_variables.end());
@@ -84,15 +120,7 @@ bool InstallerProcess::Start(const std::wstring& programPath, const std::wstring
   if (!::CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                         environment.data(), folder.c_str(), &startup, &m_process))
     return false;
-  FrameSearch search = {m_process.dwProcessId, nullptr};
-  bool shown = ui_test::WaitUntil(
-      [&] {
-        if (search.found == nullptr) ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      30000);
-  m_frame = search.found;
-  return shown && WaitForStep(kPageWelcome);
+  return true;
 }
 
 HWND InstallerProcess::Page() const {

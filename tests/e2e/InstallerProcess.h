@@ -22,6 +22,12 @@ class InstallerProcess {
   void SetVariable(const std::wstring& name, const std::wstring& value) { m_variables.emplace_back(name, value); }
   // Starts programPath with TMP/TEMP = tempFolder and the handheld in deviceFolder; waits for the wizard.
   bool Start(const std::wstring& programPath, const std::wstring& tempFolder, const std::wstring& deviceFolder);
+  // Starts it the same way without waiting for anything.
+  bool Launch(const std::wstring& programPath, const std::wstring& tempFolder, const std::wstring& deviceFolder);
+  // The window it shows while it prepares a large package, once visible; null when none came in time.
+  HWND WaitForPreparationWindow(DWORD timeoutMs) const;
+  // Whether the wizard's frame is on screen now.
+  bool WizardShown() const;
   HWND Frame() const { return m_frame; }
   HANDLE Process() const { return m_process.hProcess; }
   HWND FrameControl(int id) const { return ::GetDlgItem(m_frame, id); }

@@ -123,6 +123,11 @@ TEST_F(ConnectionPageTest, NavigationClicksDuringAggiornaDoNotDestroyTheChecking
   ASSERT_TRUE(WaitUntil([&] { return !ReadConnectionPage(wizard).refreshEnabled; }, 3000));
   // The frame's buttons look usable while the check waits; what they do must not pull the page away.
   for (int id : {IDC_NEXT, IDC_BACK, IDC_CANCEL_BUTTON}) ::PostMessageW(wizard.FrameControl(id), BM_CLICK, 0, 0);
+  // Next and Back are refused; "Annulla" is held, as Escape and the close box are, and asked after the check.
+  const auto box = wizard.WaitForMessageBox();
+  ASSERT_TRUE(box.has_value()) << "\"Annulla\" was lost; " << wizard.DescribeScreen();
+  EXPECT_EQ(box->text, "Sei sicuro di voler annullare l'installazione di Talvenia?");
+  ASSERT_TRUE(Answer(*box, IDNO));
   ASSERT_TRUE(WaitForOutcome(wizard)) << wizard.DescribeScreen();
   EXPECT_TRUE(wizard.NoMessageBoxWithin(500)) << "a click during the check reached a handler";
   EXPECT_TRUE(wizard.Running());

@@ -144,6 +144,11 @@ TEST_F(NavigationTest, ClicksDuringThePageSwitchCheckDoNotReenterTheFrame) {
   ::PostMessageW(wizard.FrameControl(IDC_BACK), BM_CLICK, 0, 0);
   ::PostMessageW(wizard.FrameControl(IDC_NEXT), BM_CLICK, 0, 0);
   ::PostMessageW(wizard.FrameControl(IDC_CANCEL_BUTTON), BM_CLICK, 0, 0);
+  // Back and Next are refused; "Annulla" is held, as Escape and the close box are, and asked after the check.
+  const auto box = wizard.WaitForMessageBox();
+  ASSERT_TRUE(box.has_value()) << "\"Annulla\" was lost; " << wizard.DescribeScreen();
+  EXPECT_EQ(box->text, "Sei sicuro di voler annullare l'installazione di Talvenia?");
+  ASSERT_TRUE(Answer(*box, IDNO));
   ASSERT_TRUE(wizard.WaitForStep(kPageConnection));
   EXPECT_TRUE(wizard.NoMessageBoxWithin(500)) << "a click during the check reached a handler";
   EXPECT_EQ(wizard.Step(), kPageConnection);
