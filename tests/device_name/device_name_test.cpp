@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "archive_writer.h"
-#include "deflate_sink.h"
 #include "device_name.h"
 #include "device_path_map.h"
 #include "package_commands.h"
+#include "package_writer.h"
 #include "storage_survey.h"
 #include "test_support.h"
 
@@ -101,15 +100,7 @@ TEST(DeviceName, EveryJudgeReachesTheRulesVerdict) {
 }
 
 void WritePackage(const package_test::fs::path& path, const std::string& folder, const std::string& name) {
-  FILE* file = package_test::Open(path, "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    EXPECT_TRUE(writer.WriteHeader(1, 0, 2) && writer.WriteEntry("Talvenia.exe", "[PRG]", "MZ") &&
-                writer.WriteEntry(name, folder, "data") && writer.Finish() && sink.Finish());
-  }
-  fclose(file);
+  ASSERT_TRUE(talv_test::WritePackage(path, 1, 0, {{"Talvenia.exe", "[PRG]", "MZ"}, {name, folder, "data"}}));
 }
 
 // verify refuses exactly the names the emulated handheld refuses, as a file name and as a folder, with the reason.

@@ -6,9 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "archive_writer.h"
 #include "build_package.h"
-#include "deflate_sink.h"
 #include "package_commands.h"
 #include "test_support.h"
 
@@ -127,17 +125,9 @@ struct PackageRow {
 };
 
 void WritePackage(const fs::path& path, const PackageRow& row) {
-  FILE* file = Open(path, "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    EXPECT_TRUE(
-        writer.WriteHeader(row.productA ? 1 : 0, row.launcher ? 1 : 0, static_cast<uint16_t>(row.entries.size())));
-    for (const auto& [folder, name] : row.entries) EXPECT_TRUE(writer.WriteEntry(name, folder, "x"));
-    EXPECT_TRUE(writer.Finish() && sink.Finish());
-  }
-  fclose(file);
+  std::vector<talv_test::PackageEntry> entries;
+  for (const auto& [folder, name] : row.entries) entries.push_back({name, folder, "x"});
+  ASSERT_TRUE(talv_test::WritePackage(path, row.productA ? 1 : 0, row.launcher ? 1 : 0, entries));
 }
 
 // Packages that build cannot make (other tags, names a host cannot hold) still get verify's verdict.
