@@ -95,3 +95,11 @@ expect_match("${err}" "is a folder")
 if(NOT IS_DIRECTORY "${WORK}/dir.pkg")
   message(FATAL_ERROR "build replaced the folder dir.pkg")
 endif()
+
+# A source on a host that tells letter case apart (Wine reads the same Linux folder) may hold two files the
+# handheld takes for one: refused, whatever the build.
+file(WRITE "${WORK}/cased/PRG/Talvenia.exe" "MZ")
+file(WRITE "${WORK}/cased/DOC/Città.txt" "first")
+file(WRITE "${WORK}/cased/DOC/CITTÀ.txt" "second")
+talvpkg(1 build --product talvenia -o "${drive}${WORK}/cased.pkg" "${drive}${WORK}/cased")
+expect_match("${err}" "are one file on the handheld, which ignores letter case")
