@@ -28,9 +28,8 @@ std::wstring FolderOfThisModule() {
 // The build machine's path of a Windows path, through Wine's own conversion; empty outside Wine.
 std::wstring UnixPathOf(const std::wstring& windowsPath) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
-  static const auto toUnix =
-      reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  static const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
   if (toUnix == nullptr) return std::wstring();
   char* unixPath = toUnix(windowsPath.c_str());
   if (unixPath == nullptr) return std::wstring();
@@ -72,7 +71,8 @@ DWORD StartCeProgram(const std::wstring& folder, const std::wstring& hostImage, 
   if (GetFileAttributesW(runner.c_str()) == INVALID_FILE_ATTRIBUTES) return ERROR_NOT_SUPPORTED;
   if (!CreateDirectoryW(runs.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
   DeleteFileW(result.c_str());
-  const std::wstring unixFolder = UnixPathOf(folder), unixImage = UnixPathOf(hostImage), unixResult = UnixPathOf(result);
+  const std::wstring unixFolder = UnixPathOf(folder), unixImage = UnixPathOf(hostImage),
+                     unixResult = UnixPathOf(result);
   if (unixFolder.empty() || unixImage.empty() || unixResult.empty()) return ERROR_NOT_SUPPORTED;
 
   std::wstring commandLine = Quoted(runner) + L" --result " + Quoted(unixResult) + L" " + Quoted(unixFolder) + L" " +

@@ -104,11 +104,11 @@ class Link {
   DeviceConfig config_;
   uint64_t bytesWritten_ = 0;
   std::map<uintptr_t, OpenObject> objects_;
-  uintptr_t nextHandle_ = 0x10000;     // handles are never reused, so a stale one is always refused
-  std::map<int, uint64_t> usedBytes_;  // per area, once measured
+  uintptr_t nextHandle_ = 0x10000;             // handles are never reused, so a stale one is always refused
+  std::map<int, uint64_t> usedBytes_;          // per area, once measured
   std::vector<std::wstring> runningPrograms_;  // result files not written yet
-  uint64_t linkBusyUntilUs_ = 0;       // when the emulated link is done with the calls so far
-  uint64_t oversleptUs_ = 0;           // time the link is behind its pace: late wake-ups, slow host files
+  uint64_t linkBusyUntilUs_ = 0;               // when the emulated link is done with the calls so far
+  uint64_t oversleptUs_ = 0;                   // time the link is behind its pace: late wake-ups, slow host files
   UniqueKernelHandle event_, cancel_, answerThread_;
 };
 

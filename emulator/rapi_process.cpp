@@ -150,9 +150,10 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR lpApplicationName, LPCWSTR lpComm
   // Every start asked of an image that is there is recorded, also one the loader then refuses. A handheld that
   // runs no programs (run_programs=0) records them and loads none.
   const emu::ImageKind kind = ClassifyHostImage(hostImage, HostMachine());
-  if (link.Config().runPrograms && (kind == emu::ImageKind::OtherProcessor ||
-      (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
-      (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
+  if (link.Config().runPrograms &&
+      (kind == emu::ImageKind::OtherProcessor ||
+       (kind == emu::ImageKind::ArmProgram && link.Config().processor != PROCESSOR_ARCHITECTURE_ARM) ||
+       (kind == emu::ImageKind::HostProgram && link.Config().processor != HostProcessor()))) {
     SetCeError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
   }

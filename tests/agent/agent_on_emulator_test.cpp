@@ -128,8 +128,8 @@ TEST_F(AgentOnEmulator, SwitchWritesNothingWhereTheEntryCannotGo) {
 // The handheld's loader runs the agent only on an ARM handheld, and only an image it can load.
 TEST_F(AgentOnEmulator, OnlyAnArmHandheldRunsTheAgent) {
   const std::string ini = kDeviceIni;
-  const std::string onX86 = ini.substr(0, ini.find("processor=5")) + "processor=0" +
-                            ini.substr(ini.find("processor=5") + 11);
+  const std::string onX86 =
+      ini.substr(0, ini.find("processor=5")) + "processor=0" + ini.substr(ini.find("processor=5") + 11);
   EXPECT_EQ(device.Run(AgentPath(), L""), "exit 0");
   device.WriteIni(onX86);
   DeleteFileW(device.Host(kReport).c_str());
@@ -141,7 +141,8 @@ TEST_F(AgentOnEmulator, OnlyAnArmHandheldRunsTheAgent) {
   ScratchDevice build;
   std::string image = agent_test::ReadHostFile(AgentPath());
   ASSERT_GT(image.size(), 0x200u);
-  const std::size_t machine = static_cast<unsigned char>(image[0x3C]) + 256u * static_cast<unsigned char>(image[0x3D]) + 4;
+  const std::size_t machine =
+      static_cast<unsigned char>(image[0x3C]) + 256u * static_cast<unsigned char>(image[0x3D]) + 4;
   image[machine] = static_cast<char>(0xC4);
   const std::wstring armnt = build.folder() + L"\\armnt.exe";
   agent_test::WriteHostFile(armnt, image);
@@ -160,15 +161,15 @@ TEST_F(AgentOnEmulator, FreeSpaceCountsWhatTheAgentWrote) {
   ASSERT_EQ(WaitForSingleObject(init.heRapiInit, 5000), WAIT_OBJECT_0);
   STORE_INFORMATION before = {}, after = {};
   PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CeCreateProcess(kAgentDevicePath, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                              &process));
+  ASSERT_TRUE(
+      CeCreateProcess(kAgentDevicePath, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
   ASSERT_TRUE(CeGetStoreInformation(&before));  // most likely while the agent still runs
   const std::wstring result = device.folder() + L"\\runs\\" + std::to_wstring(process.dwProcessId) + L".result";
   for (int i = 0; i < 1000 && GetFileAttributesW(result.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
   ASSERT_TRUE(CeGetStoreInformation(&after));
   CeRapiUninit();
-  const DWORD outsideVolumes = 12 /* readme.txt */ + 4 * 528 /* the report */ +
-                               static_cast<DWORD>(device.ReadFile(kAgentDevicePath).size());
+  const DWORD outsideVolumes =
+      12 /* readme.txt */ + 4 * 528 /* the report */ + static_cast<DWORD>(device.ReadFile(kAgentDevicePath).size());
   EXPECT_EQ(after.dwFreeSize, 33554432u - outsideVolumes) << "taken during the run: " << before.dwFreeSize;
 }
 

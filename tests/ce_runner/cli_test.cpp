@@ -106,8 +106,16 @@ TEST(TalvCeRun, CheckSaysWhetherAHandheldLoadsTheProgram) {
     int status;
   } cases[] = {
       {"the stand-in's functions", [](ImageSpec*) {}, 0},
-      {"another COREDLL function", [](ImageSpec* s) { s->imports.push_back({"COREDLL.dll", "MessageBoxW"}); }, 0},
-      {"another library", [](ImageSpec* s) { s->imports.push_back({"AYGSHELL.dll", "SHFullScreen"}); }, 125},
+      {"another COREDLL function",
+       [](ImageSpec* s) {
+         s->imports.push_back({"COREDLL.dll", "MessageBoxW"});
+       },
+       0},
+      {"another library",
+       [](ImageSpec* s) {
+         s->imports.push_back({"AYGSHELL.dll", "SHFullScreen"});
+       },
+       125},
       {"ARMv7 (0x1C4)", [](ImageSpec* s) { s->machine = 0x01C4; }, 125},
       {"a console program", [](ImageSpec* s) { s->subsystem = 3; }, 125},
       {"Windows CE 6.0 wanted", [](ImageSpec* s) { s->subsystemMajor = 6, s->subsystemMinor = 0; }, 125},

@@ -71,8 +71,8 @@ TEST_F(EmulatorPrograms, RunsAProgramOnlyOnTheProcessorItWasBuiltFor) {
     ASSERT_TRUE(CeCreateDirectory(L"\\Windows", nullptr));
     ASSERT_TRUE(WriteHostFile(Root(L"\\Windows\\Marker.exe"), *c.image));
     PROCESS_INFORMATION process = {};
-    const BOOL started = CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0,
-                                         nullptr, nullptr, nullptr, &process);
+    const BOOL started = CeCreateProcess(L"\\Windows\\Marker.exe", L"-talvspec x", nullptr, nullptr, FALSE, 0, nullptr,
+                                         nullptr, nullptr, &process);
     EXPECT_EQ(started != FALSE, c.started) << CeGetLastError();
     std::string log;
     ReadHostFile(device_.Path() + L"\\processes.log", &log);
