@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -57,13 +56,11 @@ bool RemoveTreeWin(const std::wstring& given) {
 }  // namespace
 
 ScratchDir::ScratchDir(const std::string& prefix) {
+  // Named by process and count, safe from any thread; a name a killed run left behind is passed over.
   static std::atomic<unsigned> counter{0};
-  static std::mt19937 random(std::random_device{}());
   std::error_code ec;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = prefix + "-" + std::to_string(ProcessId()) + "-" + std::to_string(++counter) + "-" +
-                             std::to_string(random() % 1000000u);
-    path_ = TemporaryBase() / name;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    path_ = TemporaryBase() / (prefix + "-" + std::to_string(ProcessId()) + "-" + std::to_string(++counter));
     if (fs::create_directory(path_, ec)) return;
   }
   throw std::runtime_error("no scratch folder under " + TemporaryBase().u8string());
