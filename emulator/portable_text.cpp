@@ -6,14 +6,13 @@
 
 #include <cstdint>
 
+#include "device_name.h"
+
 namespace emu {
 
-#ifdef _WIN32
+bool EqualOrdinalNoCase(const std::wstring& a, const std::wstring& b) { return talv::SameNameNoCase(a, b); }
 
-bool EqualOrdinalNoCase(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
+#ifdef _WIN32
 
 namespace {
 std::wstring Decode(UINT codePage, DWORD flags, const std::string& bytes, bool* ok) {
@@ -43,13 +42,6 @@ std::wstring DecodeAnsi(const std::string& bytes) {
 
 namespace {
 
-wchar_t FoldCase(wchar_t c) {
-  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 0x20);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<wchar_t>(c - 0x20);
-  if (c == 0xFF) return static_cast<wchar_t>(0x178);
-  return c;
-}
-
 void PushUtf16(char32_t code, std::wstring* text) {
   if (code < 0x10000) {
     text->push_back(static_cast<wchar_t>(code));
@@ -67,14 +59,6 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
-
-bool EqualOrdinalNoCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
 
 bool DecodeUtf8Strict(const std::string& bytes, std::wstring* text) {
   std::wstring out;

@@ -7,8 +7,7 @@
 
 namespace emu {
 
-// Equal without regard to case, as CompareStringOrdinal(..., TRUE). Off Windows the case of ASCII and of
-// ISO 8859-1 letters is ignored, which covers every name the emulated handheld accepts.
+// Equal without regard to case as the handheld compares names (talv::SameNameNoCase), on every host.
 bool EqualOrdinalNoCase(const std::wstring& a, const std::wstring& b);
 
 // UTF-8 to UTF-16 units; false on any ill-formed sequence (as MB_ERR_INVALID_CHARS refuses it).

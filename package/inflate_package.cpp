@@ -34,6 +34,8 @@ InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfte
 
   z_stream stream = {};
   uint64_t read = 0;
+  // zlib's own count of bytes out is 32 bits on Windows and comes round again after 4 GiB.
+  bool begun = false;
   int ret = inflateInit(&stream);
   if (ret != Z_OK) return Ended(ret, InflateFailure::kInit, stream, read);
   const UniqueInflateStream ending(&stream);
@@ -56,7 +58,8 @@ InflateResult InflateStream(FILE* source, FILE* destination, bool countBytesAfte
       const size_t produced = kChunk - stream.avail_out;
       if (fwrite(out, 1, produced, destination) != produced || ferror(destination))
         return Ended(Z_ERRNO, InflateFailure::kWrite, stream, read);
-      if (progress != nullptr && produced > 0 && stream.total_out == produced) progress->ArchiveBegins(out, produced);
+      if (progress != nullptr && produced > 0 && !begun) progress->ArchiveBegins(out, produced);
+      begun = begun || produced > 0;
     } while (stream.avail_out == 0);
   } while (ret != Z_STREAM_END);
 

@@ -19,7 +19,7 @@ source "$root/scripts/env.sh"
 
 required=(
   cmake make python3 g++ zip
-  clang libclang-rt-14-dev zlib1g-dev googletest
+  clang clang-format libclang-rt-14-dev zlib1g-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
   libz-mingw-w64-dev
   gcc-arm-none-eabi libunicorn-dev llvm

@@ -11,6 +11,9 @@ source scripts/env.sh
 jobs="$(nproc)"
 start=$SECONDS
 trap 'talv_stop_windows_suites' EXIT
+
+echo "== layout of the sources (clang-format)"
+bash scripts/check_format.sh
 skipped_32=""
 if reason="$(talv_wine32_missing)"; then skipped_32="$reason"; fi
 

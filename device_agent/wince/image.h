@@ -12,4 +12,4 @@
 #define TALV_PAGE 0x1000
 
 /* Relative virtual address of a symbol: its address less the image base (resolved by the linker). */
-#define RVA(symbol) ((symbol) - TALV_IMAGE_BASE)
+#define RVA(symbol) ((symbol)-TALV_IMAGE_BASE)

@@ -15,10 +15,7 @@
 namespace ce {
 namespace {
 
-char16_t Fold(char16_t c) {
-  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
-  return c;
-}
+char16_t Fold(char16_t c) { return static_cast<char16_t>(talv::FoldNameCase(c)); }
 
 bool FoldedLess(const std::u16string& a, const std::u16string& b) {
   const std::size_t n = std::min(a.size(), b.size());
@@ -82,13 +79,7 @@ bool MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0
 
 }  // namespace
 
-bool SameNameNoCase(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
+bool SameNameNoCase(const std::u16string& a, const std::u16string& b) { return talv::SameNameNoCase(a, b); }
 
 bool WildcardMatch(const std::u16string& pattern, const std::u16string& name) {
   if (pattern == u"*.*") return true;

@@ -43,6 +43,33 @@ bool NarrowLatin1(const Unit* units, std::size_t maxUnits, std::string* out, cha
   return true;
 }
 
+// Letter case as the handheld ignores it when it compares names: the ASCII letters and the ISO 8859-1 letters
+// a-z and U+00E0-U+00FE (not the division sign U+00F7) fold to their capitals A-Z and U+00C0-U+00DE. The small
+// letters without a capital in ISO 8859-1 (sharp s, y with diaeresis, micro sign) compare as themselves: their
+// capitals lie beyond ISO 8859-1, where no name of the handheld reaches. Every program of the system that
+// compares names without regard to case folds through these two, so none can find two files where the handheld
+// finds one.
+constexpr char32_t FoldNameCase(char32_t unit) {
+  const bool small = (unit >= U'a' && unit <= U'z') || (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7);
+  return small ? unit - 0x20 : unit;
+}
+
+// Equal names (or paths) ignoring case as above; any text of code units (narrow Latin-1 text too).
+template <typename Text>
+bool SameNameNoCase(const Text& a, const Text& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto unitA = a[i];
+    const auto unitB = b[i];
+    using Unit = decltype(unitA);
+    const auto code = [](Unit unit) {
+      return sizeof(Unit) == 1 ? static_cast<char32_t>(static_cast<unsigned char>(unit)) : static_cast<char32_t>(unit);
+    };
+    if (FoldNameCase(code(unitA)) != FoldNameCase(code(unitB))) return false;
+  }
+  return true;
+}
+
 // Host names on Linux are UTF-8. Latin1ToUtf8 never fails; Latin1FromUtf8 fails (out empty) for bytes that are
 // not UTF-8 (notUtf8 set) or a character beyond U+00FF (notUtf8 clear).
 std::string Latin1ToUtf8(std::string_view latin1);

@@ -26,42 +26,15 @@ class Owned {
 };
 using SearchHandle = Owned<FindClose>;
 
-void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  SearchHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
-  if (find.valid()) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
 }  // namespace
 
 void WriteHostFile(const std::wstring& path, const std::string& bytes) {
-  std::FILE* file = _wfopen(path.c_str(), L"wb");
-  if (file == nullptr) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  talv_test::WriteHostFile(talv_test::fs::path(path), bytes);
 }
 
 std::string ReadHostFile(const std::wstring& path) {
-  std::FILE* file = _wfopen(path.c_str(), L"rb");
-  if (file == nullptr) return "<missing>";
   std::string bytes;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  std::fclose(file);
-  return bytes;
+  return talv_test::ReadHostFile(talv_test::fs::path(path), &bytes) ? bytes : "<missing>";
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -70,18 +43,9 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-ScratchDevice::ScratchDevice() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  static int s_counter = 0;
-  folder_ = std::wstring(temp) + L"talv_agent_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-            std::to_wstring(++s_counter);
-  RemoveTree(folder_);
-  CreateDirectoryW(folder_.c_str(), nullptr);
-  CreateDirectoryW((folder_ + L"\\root").c_str(), nullptr);
-}
+ScratchDevice::ScratchDevice() : device_("talv_agent"), folder_(device_.path().wstring()) {}
 
-ScratchDevice::~ScratchDevice() { RemoveTree(folder_); }
+ScratchDevice::~ScratchDevice() = default;
 
 void ScratchDevice::WriteIni(const std::string& text) const { WriteHostFile(folder_ + L"\\device.ini", text); }
 

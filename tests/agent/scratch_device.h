@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "device_folder.h"
+
 namespace agent_test {
 
 class ScratchDevice {
@@ -36,6 +38,7 @@ class ScratchDevice {
  private:
   std::string WaitForResult(const std::wstring& resultFile) const;
 
+  talv_test::DeviceFolder device_;
   std::wstring folder_;
 };
 

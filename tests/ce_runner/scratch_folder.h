@@ -2,17 +2,17 @@
 // removed with everything in it at the end. Device paths are written with '\' as on the handheld.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "device_folder.h"
 
 namespace ce_test {
 
 class ScratchFolder {
  public:
   ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& path() const { return path_; }
   std::string Host(const std::string& devicePath) const;  // <folder>/root/... (device case as given)
@@ -24,6 +24,7 @@ class ScratchFolder {
   std::string ReadFile(const std::string& devicePath) const;  // "<missing>" when it cannot be read
 
  private:
+  talv_test::DeviceFolder device_;
   std::string path_;
 };
 

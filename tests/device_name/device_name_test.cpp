@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "archive_writer.h"
-#include "deflate_sink.h"
 #include "device_name.h"
 #include "device_path_map.h"
 #include "package_commands.h"
+#include "package_writer.h"
+#include "portable_text.h"
 #include "storage_survey.h"
 #include "test_support.h"
 
@@ -101,15 +101,7 @@ TEST(DeviceName, EveryJudgeReachesTheRulesVerdict) {
 }
 
 void WritePackage(const package_test::fs::path& path, const std::string& folder, const std::string& name) {
-  FILE* file = package_test::Open(path, "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    EXPECT_TRUE(writer.WriteHeader(1, 0, 2) && writer.WriteEntry("Talvenia.exe", "[PRG]", "MZ") &&
-                writer.WriteEntry(name, folder, "data") && writer.Finish() && sink.Finish());
-  }
-  fclose(file);
+  ASSERT_TRUE(talv_test::WritePackage(path, 1, 0, {{"Talvenia.exe", "[PRG]", "MZ"}, {name, folder, "data"}}));
 }
 
 // verify refuses exactly the names the emulated handheld refuses, as a file name and as a folder, with the reason.
@@ -140,6 +132,40 @@ TEST(DeviceName, VerifyRefusesWhatTheHandheldRefuses) {
         EXPECT_NE(defect.find(c.reason), std::string::npos) << p.what << ": " << defect;
       }
     }
+  }
+}
+
+// One letter case for every program that compares names: two names the handheld takes for one file are one
+// for the rule, for the emulated handheld and for verify, which refuses a package holding both.
+TEST(DeviceName, EveryComparerIgnoresTheHandheldsLetterCase) {
+  const struct {
+    std::u16string a, b;
+    bool same;
+  } pairs[] = {
+      {u"Citta.txt", u"CITTA.txt", true},
+      {u"Citt\u00E0.txt", u"CITT\u00C0.txt", true},
+      {u"\u00FEorn", u"\u00DEORN", true},  // thorn, the last letter with a capital in ISO 8859-1
+      {u"\u00F0", u"\u00D0", true},        // eth
+      {u"a\u00F7", u"a\u00D7", false},     // division and multiplication signs are not letters
+      {u"\u00FF", u"\u00DF", false},       // y with diaeresis and sharp s have no capital here
+      {u"a@", u"a`", false},               // one bit apart, but no letters
+      {u"[x]", u"{x}", false},
+      {u"Citta.txt", u"Citta.tx", false},
+  };
+  ScratchDir dir;
+  for (const auto& p : pairs) {
+    SCOPED_TRACE(Printable(p.a) + " / " + Printable(p.b));
+    EXPECT_EQ(talv::SameNameNoCase(p.a, p.b), p.same);
+    EXPECT_EQ(emu::EqualOrdinalNoCase(std::wstring(p.a.begin(), p.a.end()), std::wstring(p.b.begin(), p.b.end())),
+              p.same);
+    std::string a, b;
+    ASSERT_TRUE(talv::NarrowLatin1(p.a.c_str(), p.a.size(), &a) && talv::NarrowLatin1(p.b.c_str(), p.b.size(), &b));
+    const auto package = dir / "Talvenia2016_full.pkg";
+    ASSERT_TRUE(talv_test::WritePackage(package, 1, 0,
+                                        {{"Talvenia.exe", "[PRG]", "MZ"}, {a, "[DOC]", "1"}, {b, "[DOC]", "2"}}));
+    talvpkg::ArchiveSummary summary;
+    std::string defect;
+    EXPECT_EQ(talvpkg::VerifyPackage(package, &summary, &defect), !p.same) << defect;
   }
 }
 

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +15,7 @@
 #include "InstallerProcess.h"
 #include "TestEnvironment.h"
 #include "WizardMessages.h"
-#include "deflate_sink.h"
 #include "resource.h"
-#include "unique_handle.h"
 
 using namespace ui_test;
 
@@ -49,17 +46,15 @@ std::vector<PackageEntry> NumberedEntries(int count) {
 
 // A package whose archive is headerBytes followed by zeroBytes zeros, deflated as it streams.
 bool WriteZeroTailPackage(const std::wstring& path, const std::string& headerBytes, uint64_t zeroBytes) {
-  base::UniqueFile out(_wfopen(path.c_str(), L"wb"));
-  if (!out.IsValid()) return false;
   static const std::string zeros(1 << 20, '\0');
-  talv::DeflateSink sink(out.Get(), 1);
-  bool ok = sink.Write(headerBytes.data(), headerBytes.size());
+  talv_test::PackageFile package(talv_test::fs::path(path), 1);
+  bool ok = package.IsOpen() && package.sink().Write(headerBytes.data(), headerBytes.size());
   for (uint64_t left = zeroBytes; ok && left > 0;) {
     const size_t chunk = left < zeros.size() ? static_cast<size_t>(left) : zeros.size();
-    ok = sink.Write(zeros.data(), chunk);
+    ok = package.sink().Write(zeros.data(), chunk);
     left -= chunk;
   }
-  return ok && sink.Finish() && out.Close();
+  return ok && package.Finish();
 }
 
 class FaultTest;
@@ -372,12 +367,7 @@ const FaultRow kRows[] = {
        t.Prepare();
        t.entries = {{"a.bin", "[PRG]", std::string(16374 - 24, 'd')}};
        const std::string archive = ArchiveBytes(1, 0, t.entries);
-       uLongf size = compressBound(static_cast<uLong>(archive.size()));
-       std::string stream(size, '\0');
-       ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
-                           reinterpret_cast<const Bytef*>(archive.data()), static_cast<uLong>(archive.size()), 0),
-                 Z_OK);
-       stream.resize(size);
+       std::string stream = talv_test::Compress(archive, 0);
        ASSERT_EQ(stream.size(), 16385u);
        stream[2 + 5 + 24 + 100] ^= 0x01;  // one byte of a.bin's data
        ASSERT_TRUE(WriteWholeFile(t.AppFile(kPackageName), stream));

@@ -1,7 +1,5 @@
 #include "emulator_fixture.h"
 
-#include <atomic>
-
 namespace emu_test {
 
 const char kStandardIni[] =
@@ -22,60 +20,17 @@ const char kStandardIni[] =
     "size=50000\r\n"
     "readonly=1\r\n";
 
-TempFolder::TempFolder() {
-  static std::atomic<int> counter{0};
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  path_ =
-      std::wstring(temp) + L"talv-emu-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-  RemoveTree(path_);
-  CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
-
 bool WriteHostFile(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  return talv_test::WriteHostFile(talv_test::fs::path(path), bytes);
 }
 
 bool ReadHostFile(const std::wstring& path, std::string* bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bytes->clear();
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes->append(buffer, got);
-  CloseHandle(file);
-  return true;
+  return talv_test::ReadHostFile(talv_test::fs::path(path), bytes);
 }
 
-bool HostExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool HostExists(const std::wstring& path) { return talv_test::HostExists(talv_test::fs::path(path)); }
 
-void RemoveTree(const std::wstring& given) {
-  // Device paths of 259 characters make host paths longer than MAX_PATH.
-  const std::wstring path = given.compare(0, 4, L"\\\\?\\") == 0 ? given : L"\\\\?\\" + given;
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        DeleteFileW(child.c_str());
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-  }
-  RemoveDirectoryW(path.c_str());
-}
+void RemoveTree(const std::wstring& path) { talv_test::RemoveTree(talv_test::fs::path(path)); }
 
 HRESULT Connect(const std::wstring& folder, DWORD waitMs, bool* answered) {
   SetEnvironmentVariableW(L"RAPI_EMULATOR_DEVICE", folder.c_str());

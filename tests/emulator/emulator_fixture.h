@@ -9,6 +9,7 @@
 #include <string>
 
 #include "rapi.h"
+#include "scratch_dir.h"
 
 namespace emu_test {
 
@@ -19,13 +20,11 @@ extern const char kStandardIni[];
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class TempFolder {
  public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
+  TempFolder() : scratch_("talv-emu"), path_(scratch_.path().wstring()) {}
   const std::wstring& Path() const { return path_; }
 
  private:
+  talv_test::ScratchDir scratch_;
   std::wstring path_;
 };
 

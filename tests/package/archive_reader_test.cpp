@@ -76,11 +76,11 @@ TEST(ArchiveExampleTest, ReaderFollowsTheKnownBytes) {
 
 TEST(PlanEntryTest, Table) {
   const struct {
-    const char* name;
-    const char* folder;
+    std::string name;
+    std::string folder;
     bool tagged;
     std::vector<std::string> levels;
-    const char* path;
+    std::string path;
   } cases[] = {
       {"Talvenia.exe", "[PRG]", true, {}, "\\Storage Card\\Talvenia2016_full\\Talvenia.exe"},
       {"rome.map",
@@ -101,12 +101,20 @@ TEST(PlanEntryTest, Table) {
       {"x.txt", "[prg]", true, {}, "x.txt"},
       {"x.txt", "[XYZ]Dir\\", true, {"Dir"}, "Dir\\x.txt"},
       {"x.txt", "[PR]]", true, {}, "x.txt"},
+      // The installer's text buffers end at a stray zero byte.
+      {std::string("a.txt\0.exe", 10), "[PRG]", true, {}, "\\Storage Card\\Talvenia2016_full\\a.txt"},
+      {"x",
+       std::string("[PRG]Maps\\\0Old\\", 15),
+       true,
+       {"\\Storage Card\\Talvenia2016_full\\Maps"},
+       "\\Storage Card\\Talvenia2016_full\\Maps\\x"},
       // No trailing backslash: the last part joins the name, with no separator added.
       {"x.txt", "[PRG]Maps", true, {}, "\\Storage Card\\Talvenia2016_full\\Mapsx.txt"},
       // Untagged: nothing is created or copied.
       {"x.txt", "", false, {}, ""},
       {"x.txt", "[PRG", false, {}, ""},
       {"x.txt", "(PRG)Maps\\", false, {}, ""},
+      {"x.txt", "[PRG)", false, {}, ""},
       {"x.txt", "PRG\\", false, {}, ""},
   };
   for (const auto& c : cases) {

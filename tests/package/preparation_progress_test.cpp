@@ -1,6 +1,7 @@
 // Preparing the package: every block read is counted, the first bytes produced are seen once, and the pace
 // decides when the user is shown that preparation takes a while (never for one that ends in time).
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -48,6 +49,60 @@ TEST(PreparationProgressTest, CopyAndInflateCountEveryByteOfThePackage) {
   ASSERT_EQ(progress.firstBytes.size(), 1u);
   ASSERT_GE(progress.firstBytes[0].size(), 2u);
   EXPECT_EQ(progress.firstBytes[0].substr(0, 2), std::string("\0\1", 2)) << "the flag bytes come first";
+}
+
+// A raw deflate segment of `zeros` zero bytes that ends on a byte and reaches back into nothing before it, padded
+// with empty stored blocks to exactly `size` bytes; empty when no padding fits.
+std::string ZeroSegment(size_t zeros, size_t size) {
+  z_stream stream = {};
+  if (deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) return std::string();
+  const std::string input(zeros, '\0');
+  std::string out(deflateBound(&stream, static_cast<uLong>(zeros)) + 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+  stream.avail_in = static_cast<uInt>(zeros);
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int ret = deflate(&stream, Z_FULL_FLUSH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (ret != Z_OK || out.size() > size || (size - out.size()) % 5 != 0) return std::string();
+  while (out.size() < size) out += std::string("\0\0\0\xFF\xFF", 5);
+  return out;
+}
+
+// zlib counts what it produced in an unsigned long, which on Windows is 32 bits and comes round after 4 GiB.
+// The stream is cut so that each 16,384-byte read inflates to whole 16,384-byte output blocks, so one block
+// starts at exactly 4 GiB, where that count reads as if the archive began again.
+TEST(PreparationProgressTest, TheArchiveBeginsOnceInAStreamPastFourGibibytes) {
+  if (sizeof(uLong) > 4) GTEST_SKIP() << "zlib counts in 64 bits here";
+  constexpr size_t kSegment = 2048;  // a read holds whole segments
+  std::string first, rest;
+  size_t firstZeros = 0, restZeros = 0;
+  for (size_t blocks = 16; blocks < 128 && (first.empty() || rest.empty()); ++blocks) {
+    if (first.empty() && !(first = ZeroSegment(blocks * 16384, kSegment - 2)).empty()) firstZeros = blocks * 16384;
+    if (rest.empty() && !(rest = ZeroSegment(blocks * 16384, kSegment)).empty()) restZeros = blocks * 16384;
+  }
+  ASSERT_FALSE(first.empty() || rest.empty());
+  std::string package = "\x78\xDA" + first;
+  uint64_t produced = firstZeros;
+  while (produced < (uint64_t{1} << 32) + (1 << 20)) {
+    package += rest;
+    produced += restZeros;
+  }
+  const uint32_t adler = (static_cast<uint32_t>(produced % 65521) << 16) | 1;  // of zeros only
+  package += std::string("\x01\0\0\xFF\xFF", 5);
+  for (int shift = 24; shift >= 0; shift -= 8) package += static_cast<char>((adler >> shift) & 0xFF);
+
+  ScratchDir dir;
+  ByteFile source(dir, package);
+  FILE* nowhere = talv_test::OpenHostFile("NUL", "wb");
+  ASSERT_NE(nowhere, nullptr);
+  CountingProgress progress;
+  const int result = InflatePackage(source.get(), nowhere, &progress);
+  fclose(nowhere);
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(progress.total, package.size());
+  EXPECT_EQ(progress.firstBytes.size(), 1u) << "the archive began more than once";
 }
 
 struct PaceStep {

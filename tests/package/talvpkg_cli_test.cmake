@@ -95,3 +95,34 @@ expect_match("${err}" "is a folder")
 if(NOT IS_DIRECTORY "${WORK}/dir.pkg")
   message(FATAL_ERROR "build replaced the folder dir.pkg")
 endif()
+
+# A source on a host that tells letter case apart (Wine reads the same Linux folder) may hold two files the
+# handheld takes for one: refused, whatever the build.
+file(WRITE "${WORK}/cased/PRG/Talvenia.exe" "MZ")
+file(WRITE "${WORK}/cased/DOC/Città.txt" "first")
+file(WRITE "${WORK}/cased/DOC/CITTÀ.txt" "second")
+talvpkg(1 build --product talvenia -o "${drive}${WORK}/cased.pkg" "${drive}${WORK}/cased")
+expect_match("${err}" "are one file on the handheld, which ignores letter case")
+
+# Links are refused, not followed. Wine 8 shows a Linux link to a folder as a reparse point, which the Windows
+# build judges; a link to a file it shows as the file itself, and one that leads nowhere not at all, so those
+# rows are the native build's only.
+set(links "PRG/Back=.." "DOC=PRG")
+if(NOT EMULATOR)
+  list(APPEND links "PRG/Copy.exe=Talvenia.exe" "PRG/Gone=${WORK}/nowhere")
+endif()
+foreach(link IN LISTS links)
+  string(REGEX REPLACE "=.*" "" name "${link}")
+  string(REGEX REPLACE "^[^=]*=" "" target "${link}")
+  file(REMOVE_RECURSE "${WORK}/linked")
+  file(WRITE "${WORK}/linked/PRG/Talvenia.exe" "MZ")
+  file(CREATE_LINK "${target}" "${WORK}/linked/${name}" SYMBOLIC)
+  talvpkg(1 build --product talvenia -o "${drive}${WORK}/linked.pkg" "${drive}${WORK}/linked")
+  get_filename_component(leaf "${name}" NAME)
+  if(NOT err MATCHES "${leaf}: ")
+    message(FATAL_ERROR "${name} -> ${target}: refused for another reason:\n${err}")
+  endif()
+  if(EXISTS "${WORK}/linked.pkg")
+    message(FATAL_ERROR "${name} -> ${target}: a package was made")
+  endif()
+endforeach()

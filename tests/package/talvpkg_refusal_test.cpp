@@ -2,9 +2,7 @@
 // paths would leave the extraction folder (nothing written).
 #include <gtest/gtest.h>
 
-#include "archive_writer.h"
 #include "build_package.h"
-#include "deflate_sink.h"
 #include "install_folder.h"
 #include "package_commands.h"
 #include "source_tree.h"
@@ -99,18 +97,7 @@ TEST(TalvpkgBuildTest, FailedBuildKeepsAnEarlierPackage) {
 
 // A package of one entry with the given Folder and Name, plus a harmless entry before it.
 void WriteOneEntryPackage(const fs::path& path, const std::string& folder, const std::string& name) {
-  FILE* file = Open(path, "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    ASSERT_TRUE(writer.WriteHeader(1, 0, 2));
-    ASSERT_TRUE(writer.WriteEntry("first.txt", "[PRG]", "first"));
-    ASSERT_TRUE(writer.WriteEntry(name, folder, "payload"));
-    ASSERT_TRUE(writer.Finish());
-    ASSERT_TRUE(sink.Finish());
-  }
-  fclose(file);
+  ASSERT_TRUE(talv_test::WritePackage(path, 1, 0, {{"first.txt", "[PRG]", "first"}, {name, folder, "payload"}}));
 }
 
 TEST(TalvpkgExtractTest, RefusesPathsLeavingTheFolder) {
@@ -159,17 +146,7 @@ TEST(TalvpkgExtractTest, EmptyUntaggedEntriesAreSkipped) {
   ScratchDir dir;
   talvpkg::ArchiveSummary summary;
   std::string error;
-  FILE* file = Open(dir / "q.pkg", "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    ASSERT_TRUE(writer.WriteHeader(1, 0, 2));
-    ASSERT_TRUE(writer.WriteEntry("note", "untagged", ""));
-    ASSERT_TRUE(writer.WriteEntry("a.txt", "[PRG]", "abc"));
-    ASSERT_TRUE(writer.Finish() && sink.Finish());
-  }
-  fclose(file);
+  ASSERT_TRUE(talv_test::WritePackage(dir / "q.pkg", 1, 0, {{"note", "untagged", ""}, {"a.txt", "[PRG]", "abc"}}));
   ASSERT_TRUE(talvpkg::ExtractPackage(dir / "q.pkg", dir / "out", &summary, &error)) << error;
   EXPECT_EQ(ReadFile(dir / "out/PRG/a.txt"), "abc");
   EXPECT_EQ(CountItems(dir / "out"), 1u);

@@ -6,9 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "archive_writer.h"
 #include "build_package.h"
-#include "deflate_sink.h"
 #include "package_commands.h"
 #include "test_support.h"
 
@@ -51,7 +49,7 @@ TEST(TalvpkgVerdictTest, SourcesAndWhatBuildAndVerifySay) {
   const std::string talvenia = "PRG/Talvenia.exe";
   const std::string prg197 = "PRG/" + kFolder197 + "/" + kName64, prg200 = "PRG/" + kFolder200 + "/" + kName28;
   // clang-format off
-  const std::vector<SourceRow> rows = {
+  std::vector<SourceRow> rows = {
       // what, product A, launcher, package name, files, destination, build's refusal, warning
       {"free-standing Talvenia", true, false, "Talvenia2016_full.pkg", {talvenia, "PRG/Maps/a.map"}, "", "", ""},
       {"path over 259 below the assumed root", true, false, "Talvenia2016_full.pkg", {talvenia, prg197}, "",
@@ -82,6 +80,25 @@ TEST(TalvpkgVerdictTest, SourcesAndWhatBuildAndVerifySay) {
       {"an empty source", true, false, "T.pkg", {}, "", "holds no files", ""},
   };
   // clang-format on
+#ifndef _WIN32
+  // A host that tells letter case apart holds files the handheld takes for one.
+  rows.push_back({"one file in two letter cases",
+                  true,
+                  false,
+                  "T.pkg",
+                  {talvenia, "PRG/Citta.txt", "PRG/CITTA.txt"},
+                  "",
+                  "are one file on the handheld",
+                  ""});
+  rows.push_back({"ISO 8859-1 letters have a case too",
+                  true,
+                  false,
+                  "T.pkg",
+                  {talvenia, "DOC/Citt\xC3\xA0.txt", "DOC/CITT\xC3\x80.txt"},
+                  "",
+                  "are one file on the handheld",
+                  ""});
+#endif
   for (const SourceRow& row : rows) {
     SCOPED_TRACE(row.what);
     ScratchDir dir;
@@ -96,7 +113,8 @@ TEST(TalvpkgVerdictTest, SourcesAndWhatBuildAndVerifySay) {
     std::string error;
     std::vector<std::string> warnings;
     const bool built = talvpkg::BuildPackage(options, &error, nullptr, &warnings, row.destination);
-    ASSERT_EQ(built, *row.error == '\0') << error;
+    EXPECT_EQ(built, *row.error == '\0') << error;
+    if (built != (*row.error == '\0')) continue;
     if (!built) {
       EXPECT_NE(error.find(row.error), std::string::npos) << error;
       EXPECT_FALSE(fs::exists(options.output));
@@ -127,17 +145,9 @@ struct PackageRow {
 };
 
 void WritePackage(const fs::path& path, const PackageRow& row) {
-  FILE* file = Open(path, "wb");
-  ASSERT_NE(file, nullptr);
-  {
-    talv::DeflateSink sink(file);
-    talv::ArchiveWriter writer(&sink);
-    EXPECT_TRUE(
-        writer.WriteHeader(row.productA ? 1 : 0, row.launcher ? 1 : 0, static_cast<uint16_t>(row.entries.size())));
-    for (const auto& [folder, name] : row.entries) EXPECT_TRUE(writer.WriteEntry(name, folder, "x"));
-    EXPECT_TRUE(writer.Finish() && sink.Finish());
-  }
-  fclose(file);
+  std::vector<talv_test::PackageEntry> entries;
+  for (const auto& [folder, name] : row.entries) entries.push_back({name, folder, "x"});
+  ASSERT_TRUE(talv_test::WritePackage(path, row.productA ? 1 : 0, row.launcher ? 1 : 0, entries));
 }
 
 // Packages that build cannot make (other tags, names a host cannot hold) still get verify's verdict.
@@ -164,6 +174,18 @@ TEST(TalvpkgVerdictTest, PackagesAndWhatVerifySays) {
       {"a path of 260", true, false, "T.pkg", {{"[PRG]", "Talvenia.exe"}, {a200, std::string(58, 'b')}}, "",
        "entry 2: \"\\aaaa", true},
       {"a path of 259", true, false, "T.pkg", {{"[PRG]", "Talvenia.exe"}, {a200, std::string(57, 'b')}}, "", "", true},
+      {"the installer joins folder and name", true, false, "T.pkg", {{"[PRG]", "Talvenia.exe"}, {"[PRG]NU", "L.txt"}},
+       "", "entry 2: \"NUL.txt\" holds the reserved device name NUL", true},
+      {"a blank inside the joined name", true, false, "T.pkg", {{"[PRG]", "Talvenia.exe"}, {"[PRG]ab ", "c"}}, "", "",
+       true},
+      {"one file in two letter cases", true, false, "T.pkg",
+       {{"[PRG]", "Talvenia.exe"}, {"[PRG]", "Citta.txt"}, {"[PRG]", "CITTA.txt"}}, "",
+       "entry 3: \"\\Program Files\\T\\CITTA.txt\" and \"\\Program Files\\T\\Citta.txt\" are one file", true},
+      {"ISO 8859-1 letters have a case too", true, false, "T.pkg",
+       {{"[PRG]", "Talvenia.exe"}, {"[DOC]Citt\xE0\\", "a"}, {"[DOC]CITT\xC0\\", "A"}}, "",
+       "entry 3: \"\\My Documents\\CITT\xC3\x80\\A\" and \"\\My Documents\\Citt\xC3\xA0\\a\" are one file", true},
+      {"the same file through two tags", true, false, "T.pkg",
+       {{"[PRG]", "Talvenia.exe"}, {"[XYZ]\\windows\\", "x.dll"}, {"[WIN]", "X.DLL"}}, "", "are one file", true},
       {"the install folder counts", true, false, "T.pkg",
        {{"[PRG]" + std::string(200, 'a') + "\\", std::string(43, 'b')}, {"[PRG]", "Talvenia.exe"}}, "\\Storage Card\\",
        "has 260 characters on the handheld, over 259 (installed below \\Storage Card\\)", true},

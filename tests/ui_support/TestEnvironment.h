@@ -6,18 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "package_writer.h"
+#include "scratch_dir.h"
+
 namespace ui_test {
 
 // A folder of its own under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
  public:
   explicit ScratchFolder(const std::wstring& prefix);
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::wstring& Path() const { return m_path; }
 
  private:
+  talv_test::ScratchDir m_scratch;
   std::wstring m_path;
 };
 
@@ -61,15 +62,10 @@ bool WriteDevice(const std::wstring& folder, const DeviceDescription& handheld);
 // The host path of a device path ("\Windows\x" -> folder\root\Windows\x).
 std::wstring DeviceHostPath(const std::wstring& folder, const std::string& devicePath);
 
-struct PackageEntry {
-  std::string name;
-  std::string folder;  // tag and relative folder, e.g. "[PRG]Maps\"
-  std::string data;
-};
+using talv_test::PackageEntry;
 
-// The archive bytes of a package (before compression).
-std::string ArchiveBytes(unsigned char productFlag, unsigned char launcherFlag,
-                         const std::vector<PackageEntry>& entries);
+// The archive bytes of a package (before compression), through the one package writer.
+using talv_test::ArchiveBytes;
 // Writes a package file: archive bytes as one zlib stream.
 bool WritePackage(const std::wstring& path, const std::string& archiveBytes);
 // Writes a package whose archive holds one [PRG] entry "big.bin" of dataBytes zeros, deflated as it streams:

@@ -86,8 +86,8 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < runs; ++i) {
     PROCESS_INFORMATION process = {};
     const double start = NowMs();
-    if (!CeCreateProcess(L"\\Windows\\TalveniaGDFS.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         nullptr, &process)) {
+    if (!CeCreateProcess(L"\\Windows\\TalveniaGDFS.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                         &process)) {
       std::fprintf(stderr, "bench_agent: the start failed (%lu)\n", CeGetLastError());
       return 1;
     }
@@ -103,8 +103,9 @@ int wmain(int argc, wchar_t** argv) {
   CeRapiUninit();
   const double p50 = Percentile(times, 0.50), p99 = Percentile(times, 0.99);
   const bool met = p99 <= kInstallerPauseMs * kTargetShareOfPause;
-  std::printf("| Device agent's run on the emulated handheld (ARM CPU emulator), CeCreateProcess to its end, %d runs, "
-              "both cores busy | p50 %.0f ms, p99 %.0f ms | the survey's pause, %.0f ms | %.2f | <= %.2f | %s |\n",
-              runs, p50, p99, kInstallerPauseMs, p99 / kInstallerPauseMs, kTargetShareOfPause, met ? "yes" : "**no**");
+  std::printf(
+      "| Device agent's run on the emulated handheld (ARM CPU emulator), CeCreateProcess to its end, %d runs, "
+      "both cores busy | p50 %.0f ms, p99 %.0f ms | the survey's pause, %.0f ms | %.2f | <= %.2f | %s |\n",
+      runs, p50, p99, kInstallerPauseMs, p99 / kInstallerPauseMs, kTargetShareOfPause, met ? "yes" : "**no**");
   return met ? 0 : 1;
 }

@@ -31,7 +31,7 @@ bool BuildPackage(const BuildOptions& options, std::string* error, size_t* entri
   for (const SourceFile& file : files) {
     const std::string refused = layout.Check(talv::ArchiveEntry{file.name, file.folder, 0});
     if (!refused.empty()) {
-      *error = file.path.u8string() + ": " + refused + ", which the handheld refuses";
+      *error = file.path.u8string() + ": " + refused;
       return false;
     }
   }

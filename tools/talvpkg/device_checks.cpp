@@ -18,16 +18,6 @@ std::string NameProblemOf(const std::string& part) {
   return verdict ? std::string() : "\"" + talv::Latin1ToUtf8(part) + "\" holds " + talv::DescribeNameProblem(verdict);
 }
 
-// The handheld compares names without regard to letter case.
-bool SameDevicePath(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::string AsRoot(const std::string& destination) {
   std::string root = destination;
   if (root.empty() || root.front() != '\\') root.insert(0, "\\");
@@ -38,15 +28,19 @@ std::string AsRoot(const std::string& destination) {
 }  // namespace
 
 std::string EntryNameProblem(const talv::ArchiveEntry& entry) {
-  if (talv::TagCode(entry.folder).empty()) return std::string();
-  // The installer creates only the relative folder's levels: a Name is one file name, never a path.
-  if (std::string why = NameProblemOf(entry.name); !why.empty()) return why;
-  const std::string folder = entry.folder.substr(talv::kTagLength);
-  for (std::size_t start = 0; start < folder.size();) {
-    std::size_t end = folder.find('\\', start);
-    if (end == std::string::npos) end = folder.size();
+  // With no base folders the plan's path is the installer's join of the relative folder and the Name, each cut
+  // at a stray zero as the installer's text buffers cut it.
+  const talv::EntryPlan plan = talv::PlanEntry(entry, talv::ArchiveBases());
+  if (!plan.tagged) return std::string();
+  const std::string name = entry.name.c_str();
+  if (name.find('\\') != std::string::npos) return NameProblemOf(name);
+  const std::string& joined = plan.devicePath;
+  const std::size_t fileStart = joined.rfind('\\') + 1;  // 0 when the path is one name
+  if (std::string why = NameProblemOf(joined.substr(fileStart)); !why.empty()) return why;
+  for (std::size_t start = 0; start < fileStart;) {
+    const std::size_t end = joined.find('\\', start);
     if (end > start) {
-      if (std::string why = NameProblemOf(folder.substr(start, end - start)); !why.empty()) return why;
+      if (std::string why = NameProblemOf(joined.substr(start, end - start)); !why.empty()) return why;
     }
     start = end + 1;
   }
@@ -71,20 +65,28 @@ DeviceLayout::DeviceLayout(const std::string& packageFileName, bool productA, bo
 std::string DeviceLayout::AssumedDestination(bool launcher) { return launcher ? "\\ROMDisk\\" : "\\Program Files\\"; }
 
 std::string DeviceLayout::Check(const talv::ArchiveEntry& entry) {
-  if (std::string why = EntryNameProblem(entry); !why.empty()) return why;
+  constexpr char kRefused[] = ", which the handheld refuses";
+  if (std::string why = EntryNameProblem(entry); !why.empty()) return why + kRefused;
   const talv::EntryPlan plan = talv::PlanEntry(entry, bases_);
   if (!plan.tagged) return std::string();
   // A tag without a base folder gives the path as it stands, and the handheld takes only paths from its root.
   if (plan.devicePath.empty() || plan.devicePath.front() != '\\') {
     return "\"" + talv::Latin1ToUtf8(plan.devicePath) + "\" is not a path from the handheld's root (a tag without " +
-           "a base folder needs a folder starting with \\)";
+           "a base folder needs a folder starting with \\)" + kRefused;
   }
   if (plan.pathTooLong) {
     return "\"" + talv::Latin1ToUtf8(plan.devicePath) + "\" has " + std::to_string(plan.devicePath.size()) +
            " characters on the handheld, over " + std::to_string(talv::kMaxDevicePathLength) + " (installed below " +
-           talv::Latin1ToUtf8(destination_) + ")";
+           talv::Latin1ToUtf8(destination_) + ")" + kRefused;
   }
-  if (SameDevicePath(plan.devicePath, program_)) programFound_ = true;
+  std::string folded;
+  for (char c : plan.devicePath) folded += static_cast<char>(talv::FoldNameCase(static_cast<unsigned char>(c)));
+  const auto [earlier, first] = files_.emplace(folded, plan.devicePath);
+  if (!first) {
+    return "\"" + talv::Latin1ToUtf8(plan.devicePath) + "\" and \"" + talv::Latin1ToUtf8(earlier->second) +
+           "\" are one file on the handheld, which ignores letter case: the later would silently replace the earlier";
+  }
+  if (talv::SameNameNoCase(plan.devicePath, program_)) programFound_ = true;
   return std::string();
 }
 

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "archive_reader.h"
 
 namespace talvpkg {
 
-// Why the handheld would refuse a tagged entry's names (empty when it takes them), by the one name rule
-// (talv::JudgeName): the Name as one file name, and each folder of the relative folder as the handheld reads
-// it (split at each backslash, empty parts dropped). Untagged entries create nothing: empty.
+// Why the handheld would refuse the names of the file a tagged entry makes (empty when it takes them), by the one
+// name rule (talv::JudgeName). Judged is the path the installer joins, the relative folder and the Name with no
+// separator added (so "[PRG]NU" and "L.txt" make NUL.txt), as the handheld reads it: split at each backslash,
+// empty parts between names dropped, the last part the file's name. The Name itself holds no backslash, as the
+// installer creates only the relative folder's levels. Untagged entries create nothing: empty.
 std::string EntryNameProblem(const talv::ArchiveEntry& entry);
 
 // Where a package's entries land on the handheld, for one destination the wizard offers.
@@ -25,8 +28,10 @@ class DeviceLayout {
   // offers), else the program folder of a handheld in English, \Program Files\, longer than the usual volumes.
   static std::string AssumedDestination(bool launcher);
 
-  // Empty when the handheld takes the entry: its names (EntryNameProblem) and its whole device path, from the
-  // handheld's root and of at most 259 characters. Notes whether the entry is the program the installation starts.
+  // Empty when the handheld takes the entry, else why not, in words that end a sentence: its names (EntryNameProblem),
+  // its whole device path, from the handheld's root and of at most 259 characters, and a file no earlier entry makes
+  // (the handheld ignores letter case, talv::FoldNameCase, so Citta.txt and CITTA.txt are one file and the second would
+  // silently replace the first). Notes whether the entry is the program the installation starts.
   std::string Check(const talv::ArchiveEntry& entry);
 
   // Empty when some entry lands on the program the installation starts at its end: for a launcher
@@ -44,6 +49,7 @@ class DeviceLayout {
   bool launcher_ = false;
   std::string program_;  // device path of the program the installation starts
   bool programFound_ = false;
+  std::unordered_map<std::string, std::string> files_;  // device paths so far, by their case-folded form
 };
 
 }  // namespace talvpkg

@@ -5,6 +5,10 @@
 #include <random>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace talvpkg {
 
 FILE* OpenFile(const fs::path& path, const char* mode) {
@@ -65,6 +69,20 @@ bool TempFile::Commit(const fs::path& target, std::string* error) {
   }
   committed_ = true;
   return true;
+}
+
+bool IsLink(const fs::directory_entry& entry, std::error_code& ec) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return false;
+  }
+  ec.clear();
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  return entry.is_symlink(ec);
+#endif
 }
 
 fs::path FolderOf(const fs::path& path) {

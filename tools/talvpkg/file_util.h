@@ -39,6 +39,11 @@ class TempFile {
   bool committed_ = false;
 };
 
+// Whether `entry` is a link rather than the file or folder itself: a symbolic link, or on Windows any reparse
+// point (file and folder links, junctions), which MinGW's library reports as what it leads to. False with `ec`
+// set when the host cannot tell.
+bool IsLink(const fs::directory_entry& entry, std::error_code& ec);
+
 // The folder that holds `path` ("." for a bare file name).
 fs::path FolderOf(const fs::path& path);
 

@@ -109,7 +109,7 @@ bool VerifyPackage(const fs::path& package, const VerifyOptions& options, Verify
     ++index;
     const std::string refused = layout->Check(entry);
     if (refused.empty()) return VisitResult::kSkip;
-    *why = "entry " + std::to_string(index) + ": " + refused + ", which the handheld refuses";
+    *why = "entry " + std::to_string(index) + ": " + refused;
     return VisitResult::kStop;
   };
   if (!CheckArchive(archive.get(), onHeader, check, &findings->summary, defect)) return false;

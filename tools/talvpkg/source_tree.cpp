@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "archive_format.h"
+#include "file_util.h"
 #include "text_encoding.h"
 
 namespace talvpkg {
@@ -33,8 +34,9 @@ bool CollectFolder(const fs::path& folder, int tagIndex, const std::string& rela
       return false;
     }
     // The tree is read as it is: a link would put another file's contents, or a folder twice, into the package.
-    if (it->is_symlink(ec) || ec) {
-      *error = path.u8string() + (ec ? ": " + ec.message() : ": is a symbolic link; a package holds files only");
+    if (IsLink(*it, ec) || ec) {
+      *error =
+          path.u8string() + (ec ? ": " + ec.message() : ": is a symbolic link or junction; a package holds files only");
       return false;
     }
     const fs::file_status status = it->status(ec);
@@ -96,8 +98,8 @@ bool CollectSourceFiles(const fs::path& sourceDir, std::vector<SourceFile>* file
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     const std::string top = it->path().filename().u8string();
     const int tagIndex = TagIndex(top);
-    if (it->is_symlink(ec)) {
-      *error = it->path().u8string() + ": is a symbolic link; a package holds files only";
+    if (IsLink(*it, ec)) {
+      *error = it->path().u8string() + ": is a symbolic link or junction; a package holds files only";
       return false;
     }
     if (tagIndex < 0 || !it->is_directory(ec)) {
