@@ -311,7 +311,7 @@ const FaultRow kRows[] = {
                  "ERRORE - Mancata comunicazione con il palmare. Assicurarsi che sia collegato correttamente al "
                  "computer e che sia installato ActiveSync.");
        t.CloseBox();
-      }},
+     }},
     {"CloseDuringThePreparationEndsTheProgram",
      [](FaultTest& t) {
        HWND preparation = t.LaunchIntoALongPreparation();
