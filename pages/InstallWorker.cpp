@@ -25,8 +25,10 @@ DWORD TickNow() { return ::GetTickCount(); }
 
 std::atomic<CDlgSubPageInstallation::WorkerWatcher> g_workerWatcher{nullptr};
 
-static_assert(talv::kInstallCompleted == InstallCompleted && talv::kInstallInterrupted == InstallInterrupted &&
-                  talv::kInstallFailed == InstallFailed,
+// Two enumerations of one report: compared as the numbers that cross WM_INSTALLATION_FINISHED.
+static_assert(static_cast<int>(talv::kInstallCompleted) == static_cast<int>(InstallCompleted) &&
+                  static_cast<int>(talv::kInstallInterrupted) == static_cast<int>(InstallInterrupted) &&
+                  static_cast<int>(talv::kInstallFailed) == static_cast<int>(InstallFailed),
               "the operation's results are the frame's");
 
 }  // namespace
