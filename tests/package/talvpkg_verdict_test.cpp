@@ -121,7 +121,9 @@ TEST(TalvpkgVerdictTest, SourcesAndWhatBuildAndVerifySay) {
       continue;
     }
     EXPECT_EQ(!warnings.empty(), *row.warning != '\0') << Joined(warnings);
-    if (*row.warning != '\0') EXPECT_TRUE(Contains(warnings, row.warning)) << Joined(warnings);
+    if (*row.warning != '\0') {
+      EXPECT_TRUE(Contains(warnings, row.warning)) << Joined(warnings);
+    }
 
     // verify finds in the package what build found in the source.
     talvpkg::VerifyOptions verifyOptions;
@@ -129,7 +131,9 @@ TEST(TalvpkgVerdictTest, SourcesAndWhatBuildAndVerifySay) {
     talvpkg::VerifyFindings findings;
     ASSERT_TRUE(talvpkg::VerifyPackage(options.output, verifyOptions, &findings, &error)) << error;
     EXPECT_EQ(findings.destinationAssumed, *row.destination == '\0');
-    if (!findings.missingProgram.empty()) EXPECT_TRUE(Contains(warnings, findings.missingProgram));
+    if (!findings.missingProgram.empty()) {
+      EXPECT_TRUE(Contains(warnings, findings.missingProgram));
+    }
     EXPECT_EQ(findings.missingProgram.empty(), !Contains(warnings, "missing") && !Contains(warnings, "no entry"));
   }
 }
